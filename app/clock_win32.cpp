@@ -1,0 +1,42 @@
+#include "clock_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+template <class Format>
+std::wstring FormatWith(Format format) {
+    const int length = format(nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    const int written = format(text.data(), length);
+    text.resize(written > 0 ? static_cast<size_t>(written - 1) : 0);
+    return text;
+}
+
+}  // namespace
+
+DateTimeText SystemClock::Now() const {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    DateTimeText text;
+    text.date = FormatWith([&](wchar_t* out, int size) {
+        return ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, out, size, nullptr);
+    });
+    text.time = FormatWith([&](wchar_t* out, int size) {
+        return ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, out, size);
+    });
+    // Should the user's formats fail, the common Chinese ones still date the line.
+    wchar_t fallback[32];
+    if (text.date.empty()) {
+        std::swprintf(fallback, 32, L"%u/%u/%u", now.wYear, now.wMonth, now.wDay);
+        text.date = fallback;
+    }
+    if (text.time.empty()) {
+        std::swprintf(fallback, 32, L"%u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
+        text.time = fallback;
+    }
+    return text;
+}

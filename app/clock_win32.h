@@ -1,0 +1,8 @@
+// The local date and time in the user's short date and time formats.
+#pragma once
+#include "clock.h"
+
+class SystemClock final : public Clock {
+public:
+    [[nodiscard]] DateTimeText Now() const override;
+};

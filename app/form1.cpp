@@ -1,0 +1,213 @@
+#include "form1.h"
+
+#include <array>
+#include <chrono>
+
+#include "netconfig/adapter_names.h"
+#include "netconfig/address_commands.h"
+#include "netconfig/listing_command.h"
+#include "schemes/scheme_file.h"
+#include "textfile/codepage936.h"
+#include "textfile/read_lines.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kCommandBound = 60s;  // netsh needs seconds at most; a hung one must not hang us
+constexpr auto kListingBound = 10s;
+constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
+constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
+constexpr std::array<std::wstring_view, 5> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS", L"备用DNS"};
+
+// Keeps the window from taking input while commands run, also on an early return.
+class BusyScope {
+public:
+    explicit BusyScope(FormView& view) : view_(view) { view_.SetBusy(true); }
+    ~BusyScope() { view_.SetBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    FormView& view_;
+};
+
+std::wstring Quoted(const std::wstring& text) { return L"\u201C" + text + L"\u201D"; }
+
+std::wstring Trimmed(std::wstring text) {
+    const size_t end = text.find_last_not_of(L" \t\r\n");
+    text.erase(end == std::wstring::npos ? 0 : end + 1);
+    const size_t begin = text.find_first_not_of(L"\r\n");
+    return begin == std::wstring::npos ? std::wstring() : text.substr(begin);
+}
+
+std::wstring DescribeFailure(const std::wstring& line, const CommandResult& result) {
+    std::wstring text = line + L"\r\n";
+    switch (result.outcome) {
+    case CommandResult::Outcome::NotStarted:
+        return text + result.output + L"\r\n";
+    case CommandResult::Outcome::TimedOut:
+        text += L"超过 " + std::to_wstring(std::chrono::seconds(kCommandBound).count()) + L" 秒仍未结束，已被终止。";
+        break;
+    case CommandResult::Outcome::Exited:
+        text += L"退出代码 " + std::to_wstring(result.exitCode) + L"。";
+        break;
+    }
+    const std::wstring said = Trimmed(result.output);
+    if (!said.empty()) text += L"netsh 的输出：\r\n" + said;
+    return text + L"\r\n";
+}
+
+std::wstring DescribeRefusal(const EncodedBlock& block) {
+    const std::wstring where = block.field ? Quoted(std::wstring(kFieldNames[*block.field])) : L"方案名称";
+    if (block.problem == EncodedBlock::Problem::LineBreak)
+        return where + L"中含有换行符（" + DescribeCharacter(block.character) +
+               L"），它会把方案拆成错误的行。方案未保存。";
+    return where + L"中含有字符 " + DescribeCharacter(block.character) +
+           L"，方案文件（GBK 编码）无法保存这个字符。方案未保存。";
+}
+
+}  // namespace
+
+std::wstring GatewayFromAddress(const std::wstring& address) {
+    const size_t dot = address.rfind(L'.');
+    return dot == std::wstring::npos ? std::wstring() : address.substr(0, dot + 1);
+}
+
+Form1::Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
+    : view_(view), runner_(runner), fs_(fs), clock_(clock), program_folder_(std::move(programFolder)) {}
+
+std::filesystem::path Form1::SchemeFile() const {
+    return std::filesystem::path(program_folder_) / std::filesystem::path(std::wstring(kSchemeFileName));
+}
+
+void Form1::Warn(const std::wstring& text) { view_.ShowMessage(text, MessageIcon::Warning); }
+
+void Form1::Readtxt() {
+    view_.ClearSchemeList();
+    LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
+    // A missing file is a first start: an empty list, like an empty file.
+    if (loaded.state == ReadResult::State::Ok) {
+        for (const std::wstring& name : ListSchemeNames(loaded.lines)) view_.AddScheme(name);
+    } else if (loaded.state == ReadResult::State::Failed) {
+        Warn(L"无法读取方案文件" + Quoted(SchemeFile().wstring()) + L"，方案列表为空。\r\n" + loaded.error);
+    }
+    for (size_t field = 0; field < kDefaultFields.size(); ++field) view_.SetFieldText(field, kDefaultFields[field]);
+}
+
+void Form1::readPcNet() {
+    std::unique_ptr<StartedCommand> listing = runner_.Start(ListingCommand(program_folder_));
+    view_.ShowMessage(std::wstring(kWelcome), MessageIcon::None);
+    view_.ClearAdapterList();
+
+    // Read only a finished listing: a half-written one would give a partial list.
+    const CommandResult result = listing->Wait(kListingBound);
+    const auto path = std::filesystem::path(program_folder_) / std::filesystem::path(std::wstring(kListingFileName));
+    if (result.outcome == CommandResult::Outcome::Exited) {
+        LoadedLines loaded = ReadTextLines(fs_, path);
+        if (loaded.state == ReadResult::State::Ok)
+            for (const std::wstring& name : AdapterNames(loaded.lines)) view_.AddAdapter(name);
+    }
+    (void)fs_.RemoveFile(path);
+}
+
+void Form1::Combo1_Click() {
+    LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
+    if (loaded.state == ReadResult::State::Failed)
+        Warn(L"无法读取方案文件" + Quoted(SchemeFile().wstring()) + L"。\r\n" + loaded.error);
+    if (loaded.state != ReadResult::State::Ok) return;
+    for (const FieldWrite& write : LoadSchemeWrites(loaded.lines, view_.SchemeText()))
+        view_.SetFieldText(write.field, write.text);
+}
+
+void Form1::Command1_Click() {
+    const std::wstring name = view_.SchemeText();
+    const std::wstring file = Quoted(SchemeFile().wstring());
+    LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
+    if (loaded.state == ReadResult::State::Missing) return Warn(L"找不到方案文件" + file + L"，没有删除任何方案。");
+    if (loaded.state == ReadResult::State::Failed)
+        return Warn(L"无法读取方案文件" + file + L"，没有删除任何方案。\r\n" + loaded.error);
+
+    const auto match = FindLastNameLine(loaded.lines, name);
+    if (!match) {
+        if (name.empty()) return Warn(L"请先在“选择方案”中选出要删除的方案。没有删除任何方案。");
+        return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），没有删除任何方案。");
+    }
+
+    const DateTimeText now = clock_.Now();
+    Codepage936 codepage;
+    const Encoded936 prefix = codepage.Encode(DeletedLinePrefix(now.date, now.time));
+    if (prefix.unrepresentable)
+        return Warn(L"日期或时间中含有方案文件无法保存的字符 " + DescribeCharacter(*prefix.unrepresentable) +
+                    L"，没有删除任何方案。");
+
+    const Status written =
+        WriteFileAtomically(fs_, SchemeFile(), RewriteWithMarkedLine(loaded.lines, *match, prefix.bytes));
+    if (!written.ok())
+        return Warn(L"无法改写方案文件" + file + L"，没有删除任何方案，文件保持原样。\r\n" + written.detail());
+
+    view_.ShowMessage(L"删除成功！", MessageIcon::None);
+    Readtxt();
+}
+
+void Form1::Command2_Click() { view_.EndProgram(); }
+
+void Form1::Command3_Click() {
+    if (view_.SchemeText().empty()) return;
+    const auto lines = StaticCommandLines(view_.FieldText(0), view_.FieldText(1), view_.FieldText(2),
+                                          view_.FieldText(3), view_.FieldText(4));
+    RunAddressCommands(lines.data(), lines.size());
+}
+
+void Form1::Command4_Click() {
+    const auto lines = DhcpCommandLines();
+    RunAddressCommands(lines.data(), lines.size());
+}
+
+void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
+    std::wstring failures;
+    {
+        BusyScope busy(view_);
+        // Each one awaited: the alternate DNS must be added after the preferred one is set.
+        for (size_t i = 0; i < count; ++i) {
+            const CommandResult result = RunToEnd(runner_, {Program::Netsh, lines[i], {}}, kCommandBound);
+            if (!result.Succeeded()) failures += L"\r\n" + DescribeFailure(lines[i], result);
+        }
+    }
+    if (failures.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
+    Warn(L"以下命令未成功执行：\r\n" + failures + L"\r\n更改网络配置需要以管理员身份运行本程序。");
+}
+
+void Form1::Command5_Click() {
+    const std::wstring file = Quoted(SchemeFile().wstring());
+    std::unique_ptr<AppendFile> scheme;
+    const Status opened = fs_.OpenForAppend(SchemeFile(), scheme);
+    if (!opened.ok()) return Warn(L"无法打开或创建方案文件" + file + L"，不能添加方案。\r\n" + opened.detail());
+
+    const std::wstring name = view_.PromptText(std::wstring(kAddPrompt), std::wstring(kAddPrompt));
+    if (name.empty()) {
+        (void)scheme->Close();
+        return;
+    }
+    AddressFields fields;
+    for (size_t field = 0; field < fields.size(); ++field) fields[field] = view_.FieldText(field);
+    Codepage936 codepage;
+    const EncodedBlock block = EncodeSchemeBlock(name, fields, codepage);
+    if (block.problem != EncodedBlock::Problem::None) {
+        (void)scheme->Close();
+        return Warn(DescribeRefusal(block));
+    }
+
+    const Status written = scheme->Append(block.bytes);
+    const Status closed = scheme->Close();
+    if (!written.ok()) return Warn(L"无法写入方案文件" + file + L"，方案未保存，文件保持原样。\r\n" + written.detail());
+    if (!closed.ok()) Warn(L"关闭方案文件" + file + L"时出错，方案可能未完整保存。\r\n" + closed.detail());
+    Readtxt();
+}
+
+void Form1::Form_Load() {
+    Readtxt();
+    readPcNet();
+}
+
+void Form1::Text1_Change() { view_.SetFieldText(2, GatewayFromAddress(view_.FieldText(0))); }

@@ -1,0 +1,32 @@
+// What Form1 needs of its window: the controls' texts and lists, message boxes, the name prompt.
+// The Win32 window implements it with real controls; tests with a fake that behaves the same.
+#pragma once
+#include <cstddef>
+#include <string>
+
+enum class MessageIcon { None, Warning };
+
+class FormView {
+public:
+    virtual ~FormView() = default;
+
+    // field 0 is Text1 ... 4 is Text5. Setting Text1 runs Form1::Text1_Change before it returns.
+    [[nodiscard]] virtual std::wstring FieldText(size_t field) const = 0;
+    virtual void SetFieldText(size_t field, const std::wstring& text) = 0;
+
+    virtual void ClearSchemeList() = 0;                     // Combo1
+    virtual void AddScheme(const std::wstring& name) = 0;
+    [[nodiscard]] virtual std::wstring SchemeText() const = 0;  // during Combo1_Click: the picked entry
+
+    virtual void ClearAdapterList() = 0;                    // Combo2
+    virtual void AddAdapter(const std::wstring& name) = 0;
+
+    // Modal, OK only, the program's title.
+    virtual void ShowMessage(const std::wstring& text, MessageIcon icon) = 0;
+    // Modal; the typed text, or empty when the user cancels.
+    [[nodiscard]] virtual std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) = 0;
+
+    // While busy the window paints but takes no input and shows the wait cursor.
+    virtual void SetBusy(bool busy) = 0;
+    virtual void EndProgram() = 0;
+};

@@ -1,0 +1,29 @@
+// Start-up: lock down where DLLs come from, create the window hidden, run Form_Load, show it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "clock_win32.h"
+#include "main_window_win32.h"
+#include "netconfig/command_runner_win32.h"
+#include "win32/system_text.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // A DLL planted in the user-writable program folder must never be loaded.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    auto runner = MakeSystemCommandRunner();
+    auto fs = MakeSystemFileSystem();
+    SystemClock clock;
+    MainWindow window(*runner, *fs, clock, win32::ProgramFolder());
+    if (!window.Create()) {
+        const std::wstring title(kProgramTitle);
+        ::MessageBoxW(nullptr, L"无法创建主窗口。", title.c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    window.LoadAndShow();
+    return RunMessageLoop(window.hwnd());
+}

@@ -1,0 +1,399 @@
+#include "main_window_win32.h"
+
+#include <shellscalingapi.h>
+#include <uxtheme.h>
+
+#include "text_prompt_win32.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed frame, close box only
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kIconId = 1;
+constexpr int kComboListTwips = 2400;  // how far a dropped-down list reaches
+
+constexpr COLORREF ColorValue(TextColor color) {
+    return color == TextColor::Magenta ? RGB(255, 0, 255) : RGB(255, 0, 0);
+}
+
+size_t IndexOf(ControlId id) { return static_cast<size_t>(static_cast<int>(id) - static_cast<int>(ControlId::Command2)); }
+
+ControlId FieldControl(size_t field) { return static_cast<ControlId>(static_cast<int>(ControlId::Text1) + static_cast<int>(field)); }
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+UINT PrimaryMonitorDpi() {
+    UINT x = 96, y = 96;
+    HMONITOR monitor = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (FAILED(::GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y))) return 96;
+    return y;
+}
+
+win32::UniqueFont MakeFont(UINT dpi, const wchar_t* face, LONG weight) {
+    LOGFONTW font{};
+    font.lfHeight = FontHeight(static_cast<int>(dpi));
+    font.lfWeight = weight;
+    font.lfCharSet = GB2312_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    ::wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
+    return win32::UniqueFont(::CreateFontIndirectW(&font));
+}
+
+const wchar_t* ClassOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Label: return L"STATIC";
+    case ControlKind::Combo: return L"COMBOBOX";
+    case ControlKind::Edit: return L"EDIT";
+    case ControlKind::Frame:
+    case ControlKind::Button: return L"BUTTON";
+    }
+    return L"STATIC";
+}
+
+DWORD StyleOf(const ControlSpec& spec) {
+    const DWORD base = WS_CHILD | WS_VISIBLE;
+    switch (spec.kind) {
+    case ControlKind::Label: return base | SS_NOPREFIX | (spec.centred ? SS_CENTER : SS_LEFT);
+    case ControlKind::Combo: return base | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+    case ControlKind::Edit: return base | WS_TABSTOP | ES_AUTOHSCROLL | (spec.centred ? ES_CENTER : ES_LEFT);
+    case ControlKind::Frame: return base | BS_GROUPBOX;
+    case ControlKind::Button: return base | WS_TABSTOP | BS_PUSHBUTTON;
+    }
+    return base;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
+    : form_(*this, runner, fs, clock, std::move(programFolder)) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+bool MainWindow::Create() {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 32, 32, 0));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+    owner_.reset(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
+
+    // Size the frame for the DPI of the monitor it opens on, and centre it on that work area.
+    const UINT dpi = PrimaryMonitorDpi();
+    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, static_cast<int>(dpi)),
+               TwipsToPixels(kClientHeightTwips, static_cast<int>(dpi))};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    MONITORINFO monitor{sizeof monitor};
+    ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = monitor.rcWork.left + (monitor.rcWork.right - monitor.rcWork.left - width) / 2;
+    const int y = monitor.rcWork.top + (monitor.rcWork.bottom - monitor.rcWork.top - height) / 2;
+
+    const std::wstring title(kProgramTitle);
+    return ::CreateWindowExW(kExStyle, kMainWindowClass, title.c_str(), kStyle, x, y, width, height, owner_.get(),
+                             nullptr, instance, this) != nullptr;
+}
+
+void MainWindow::LoadAndShow() {
+    form_.Form_Load();
+    if (!::IsWindow(hwnd_)) return;
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::UpdateWindow(hwnd_);
+    ::SetForegroundWindow(hwnd_);
+    saved_focus_ = Control(ControlId::Command2);
+    ::SetFocus(saved_focus_);
+}
+
+HWND MainWindow::Control(ControlId id) const {
+    const size_t index = IndexOf(id);
+    return index < controls_.size() ? controls_[index] : nullptr;
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self) self->hwnd_ = nullptr;
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    return self ? self->HandleMessage(msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    switch (msg) {
+    case WM_CREATE:           return OnCreate();
+    case WM_COMMAND:          return OnCommand(LOWORD(wp), HIWORD(wp));
+    case WM_CTLCOLORSTATIC:   return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_BTNFACE);
+    case WM_CTLCOLOREDIT:     return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
+    case WM_CTLCOLORLISTBOX:  return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
+    case WM_DPICHANGED:       return OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+    case WM_ACTIVATE:         return OnActivate(LOWORD(wp) != WA_INACTIVE);
+    case WM_SETFOCUS:         RestoreFocus(); return 0;
+    case WM_SETCURSOR:        return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
+    case DM_GETDEFID: {       // Enter clicks the focused button, as in any dialog
+        const HWND focus = ::GetFocus();
+        const int id = focus ? ::GetDlgCtrlID(focus) : 0;
+        const bool button = id == static_cast<int>(ControlId::Command1) || id == static_cast<int>(ControlId::Command2) ||
+                            id == static_cast<int>(ControlId::Command3) || id == static_cast<int>(ControlId::Command4) ||
+                            id == static_cast<int>(ControlId::Command5);
+        return button ? MAKELRESULT(id, DC_HASDEFID) : 0;
+    }
+    case WM_DESTROY:          ::PostQuitMessage(0); return 0;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT MainWindow::OnCreate() {
+    dpi_ = ::GetDpiForWindow(hwnd_);
+    MakeFonts(dpi_);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    for (size_t i = 0; i < kControls.size(); ++i) {
+        const ControlSpec& spec = kControls[i];
+        const std::wstring caption(spec.caption);
+        const DWORD exStyle = spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0;
+        HWND control = ::CreateWindowExW(exStyle, ClassOf(spec.kind), caption.c_str(), StyleOf(spec), 0, 0, 0, 0, hwnd_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        if (!control) return -1;
+        controls_[IndexOf(spec.id)] = control;
+        // A themed group box ignores the caption colour; " " (not "") also works under Wine.
+        if (spec.kind == ControlKind::Frame) ::SetWindowTheme(control, L" ", L" ");
+    }
+    COMBOBOXINFO info{sizeof info};
+    if (::GetComboBoxInfo(Control(ControlId::Combo1), &info)) combo1_edit_ = info.hwndItem, combo1_list_ = info.hwndList;
+    info = COMBOBOXINFO{sizeof info};
+    if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
+    ApplyFonts();
+    LayoutControls(dpi_);
+    return 0;
+}
+
+LRESULT MainWindow::OnCommand(int id, int notification) {
+    if (id == IDOK || id == IDCANCEL || !controls_.back()) return 0;  // no Enter/Escape binding; not yet created
+    switch (static_cast<ControlId>(id)) {
+    case ControlId::Text1:
+        // Also for SetWindowTextW, synchronously: the nested auto-fill the scheme load relies on.
+        if (notification == EN_CHANGE) form_.Text1_Change();
+        return 0;
+    case ControlId::Combo1:
+        // CBN_SELCHANGE comes before the edit shows the pick: take the picked entry from the list.
+        if (notification == CBN_SELCHANGE && !busy_) {
+            HWND combo = Control(ControlId::Combo1);
+            const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+            if (index == CB_ERR) return 0;
+            std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+            const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(length == CB_ERR ? 0 : static_cast<size_t>(length));
+            picked_scheme_ = std::move(text);
+            form_.Combo1_Click();
+            picked_scheme_.reset();
+        }
+        return 0;
+    default:
+        break;
+    }
+    if (notification != BN_CLICKED || busy_) return 0;
+    switch (static_cast<ControlId>(id)) {
+    case ControlId::Command1: form_.Command1_Click(); break;
+    case ControlId::Command2: form_.Command2_Click(); break;
+    case ControlId::Command3: form_.Command3_Click(); break;
+    case ControlId::Command4: form_.Command4_Click(); break;
+    case ControlId::Command5: form_.Command5_Click(); break;
+    default: break;
+    }
+    return 0;
+}
+
+std::optional<TextColor> MainWindow::ColorOf(HWND control) const {
+    if (!control) return std::nullopt;
+    if (control == combo1_edit_ || control == combo1_list_) return FindControl(ControlId::Combo1).color;
+    if (control == combo2_edit_ || control == combo2_list_) return FindControl(ControlId::Combo2).color;
+    for (size_t i = 0; i < kControls.size(); ++i)
+        if (controls_[IndexOf(kControls[i].id)] == control && kControls[i].color != TextColor::System)
+            return kControls[i].color;
+    return std::nullopt;
+}
+
+LRESULT MainWindow::OnCtlColor(HDC dc, HWND control, int sysColor) {
+    const auto color = ColorOf(control);
+    if (!color) return ::DefWindowProcW(hwnd_, sysColor == COLOR_BTNFACE ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT,
+                                        reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    ::SetTextColor(dc, ColorValue(*color));
+    ::SetBkColor(dc, ::GetSysColor(sysColor));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(sysColor));
+}
+
+LRESULT MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    // New fonts first, handed to the children, and only then the old ones go.
+    win32::UniqueFont oldFonts[] = {std::move(simsun_), std::move(simsun_bold_), std::move(yahei_),
+                                    std::move(default_font_)};
+    dpi_ = dpi;
+    MakeFonts(dpi);
+    ApplyFonts();
+    for (auto& font : oldFonts) font.reset();
+    LayoutControls(dpi);
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+LRESULT MainWindow::OnActivate(bool active) {
+    if (!active) {
+        const HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) saved_focus_ = focus;
+    } else {
+        RestoreFocus();
+    }
+    return 0;
+}
+
+LRESULT MainWindow::OnSetCursor() {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+}
+
+void MainWindow::RestoreFocus() {
+    if (busy_) return;
+    HWND target = saved_focus_ && ::IsWindow(saved_focus_) ? saved_focus_ : Control(ControlId::Command2);
+    if (target) ::SetFocus(target);
+}
+
+void MainWindow::MakeFonts(UINT dpi) {
+    simsun_ = MakeFont(dpi, L"宋体", FW_NORMAL);
+    simsun_bold_ = MakeFont(dpi, L"宋体", FW_BOLD);
+    yahei_ = MakeFont(dpi, L"微软雅黑", FW_NORMAL);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        default_font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    else
+        default_font_ = MakeFont(dpi, L"宋体", FW_NORMAL);
+}
+
+HFONT MainWindow::FontFor(FontFace face) const {
+    switch (face) {
+    case FontFace::SimSun: return simsun_.get();
+    case FontFace::SimSunBold: return simsun_bold_.get();
+    case FontFace::YaHei: return yahei_.get();
+    case FontFace::Default: return default_font_.get();
+    }
+    return default_font_.get();
+}
+
+void MainWindow::ApplyFonts() {
+    for (const ControlSpec& spec : kControls)
+        ::SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)), TRUE);
+}
+
+void MainWindow::LayoutControls(UINT dpi) {
+    const int d = static_cast<int>(dpi);
+    for (const ControlSpec& spec : kControls) {
+        HWND control = Control(spec.id);
+        const int x = TwipsToPixels(spec.leftTwips, d);
+        const int y = TwipsToPixels(spec.topTwips, d);
+        const int width = TwipsToPixels(spec.widthTwips, d);
+        const int height = TwipsToPixels(spec.heightTwips, d);
+        if (spec.kind != ControlKind::Combo) {
+            ::MoveWindow(control, x, y, width, height, TRUE);
+            continue;
+        }
+        // A combo's window height includes its list; the closed height follows the selection
+        // field's item height, which is set so the closed box has the table's height.
+        ::MoveWindow(control, x, y, width, height + TwipsToPixels(kComboListTwips, d), TRUE);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            RECT rect{};
+            ::GetWindowRect(control, &rect);
+            const int difference = height - (rect.bottom - rect.top);
+            if (difference == 0) break;
+            const LRESULT item = ::SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+            if (item == CB_ERR || item + difference <= 0) break;
+            ::SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + difference);
+        }
+    }
+}
+
+std::wstring MainWindow::FieldText(size_t field) const { return WindowText(Control(FieldControl(field))); }
+
+void MainWindow::SetFieldText(size_t field, const std::wstring& text) {
+    ::SetWindowTextW(Control(FieldControl(field)), text.c_str());
+}
+
+void MainWindow::ClearSchemeList() {
+    HWND combo = Control(ControlId::Combo1);
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    ::SetWindowTextW(combo, L"");
+}
+
+void MainWindow::AddScheme(const std::wstring& name) {
+    ::SendMessageW(Control(ControlId::Combo1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+std::wstring MainWindow::SchemeText() const {
+    return picked_scheme_ ? *picked_scheme_ : WindowText(Control(ControlId::Combo1));
+}
+
+void MainWindow::ClearAdapterList() {
+    HWND combo = Control(ControlId::Combo2);
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    ::SetWindowTextW(combo, L"");
+}
+
+void MainWindow::AddAdapter(const std::wstring& name) {
+    ::SendMessageW(Control(ControlId::Combo2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
+    // A null caption would show "错误"; before the window is shown the box stands on its own.
+    const std::wstring title(kProgramTitle);
+    const HWND owner = ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+    ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+}
+
+std::wstring MainWindow::PromptText(const std::wstring& prompt, const std::wstring& title) {
+    return ShowTextPrompt(hwnd_, prompt, title);
+}
+
+void MainWindow::SetBusy(bool busy) {
+    if (busy) {
+        const HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) saved_focus_ = focus;
+        busy_ = true;
+        ::EnableWindow(hwnd_, FALSE);
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    } else {
+        ::EnableWindow(hwnd_, TRUE);
+        busy_ = false;
+        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+        if (::IsWindowVisible(hwnd_)) RestoreFocus();
+    }
+}
+
+void MainWindow::EndProgram() { ::DestroyWindow(hwnd_); }
+
+int RunMessageLoop(HWND window) {
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (window && ::IsWindow(window) && ::IsDialogMessageW(window, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

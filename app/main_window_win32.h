@@ -1,0 +1,77 @@
+// The Win32 window Form1 lives in: creates and lays out the controls, paints their colours,
+// follows the DPI, and forwards control events to Form1's handlers.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "form1.h"
+#include "form_layout.h"
+#include "win32/unique_handle.h"
+
+inline constexpr wchar_t kMainWindowClass[] = L"NetSchemeForm1";
+
+class MainWindow final : public FormView {
+public:
+    MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, hidden, with every control at its initial value.
+    [[nodiscard]] bool Create();
+    // Form_Load, then the window is shown centred with the focus on Command2.
+    void LoadAndShow();
+
+    [[nodiscard]] HWND hwnd() const { return hwnd_; }
+    [[nodiscard]] HWND Control(ControlId id) const;
+    [[nodiscard]] Form1& form() { return form_; }
+    [[nodiscard]] UINT dpi() const { return dpi_; }
+
+    // FormView
+    std::wstring FieldText(size_t field) const override;
+    void SetFieldText(size_t field, const std::wstring& text) override;
+    void ClearSchemeList() override;
+    void AddScheme(const std::wstring& name) override;
+    std::wstring SchemeText() const override;
+    void ClearAdapterList() override;
+    void AddAdapter(const std::wstring& name) override;
+    void ShowMessage(const std::wstring& text, MessageIcon icon) override;
+    std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override;
+    void SetBusy(bool busy) override;
+    void EndProgram() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+    LRESULT OnCreate();
+    LRESULT OnCommand(int id, int notification);
+    LRESULT OnCtlColor(HDC dc, HWND control, int sysColor);
+    LRESULT OnDpiChanged(UINT dpi, const RECT& suggested);
+    LRESULT OnActivate(bool active);
+    LRESULT OnSetCursor();
+
+    void MakeFonts(UINT dpi);
+    void ApplyFonts();
+    void LayoutControls(UINT dpi);
+    [[nodiscard]] HFONT FontFor(FontFace face) const;
+    [[nodiscard]] std::optional<TextColor> ColorOf(HWND control) const;
+    void RestoreFocus();
+
+    Form1 form_;
+    HWND hwnd_ = nullptr;
+    win32::UniqueWindow owner_;  // hidden: owning the window keeps it off the taskbar
+    std::array<HWND, kControls.size()> controls_{};
+    HWND combo1_edit_ = nullptr, combo1_list_ = nullptr, combo2_edit_ = nullptr, combo2_list_ = nullptr;
+    UINT dpi_ = 96;
+    win32::UniqueFont simsun_, simsun_bold_, yahei_, default_font_;
+    HWND saved_focus_ = nullptr;
+    bool busy_ = false;
+    std::optional<std::wstring> picked_scheme_;  // the entry being picked, while Combo1_Click runs
+};
+
+// The message loop: IsDialogMessageW gives Tab and the arrow keys across the controls.
+int RunMessageLoop(HWND window);

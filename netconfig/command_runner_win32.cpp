@@ -1,0 +1,208 @@
+#include "command_runner_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "win32/system_text.h"
+#include "win32/unique_handle.h"
+
+namespace {
+
+using win32::UniqueFile;
+using win32::UniqueHandle;
+
+constexpr size_t kOutputLimit = 64 * 1024;  // enough for any netsh message; bounds the box
+
+std::wstring DecodeOem(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
+    std::wstring text(static_cast<size_t>(std::max(length, 0)), L'\0');
+    if (length > 0) ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, text.data(), length);
+    return text;
+}
+
+class NotStarted final : public StartedCommand {
+public:
+    explicit NotStarted(std::wstring why) : why_(std::move(why)) {}
+    CommandResult Wait(std::chrono::milliseconds) override {
+        return {CommandResult::Outcome::NotStarted, 0, why_};
+    }
+
+private:
+    std::wstring why_;
+};
+
+class Win32Command final : public StartedCommand {
+public:
+    Win32Command(UniqueHandle job, win32::ProcessInfo process, UniqueHandle outputRead)
+        : job_(std::move(job)), process_(std::move(process)), output_read_(std::move(outputRead)) {}
+
+    ~Win32Command() override { End(); }
+
+    CommandResult Wait(std::chrono::milliseconds bound) override {
+        const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(bound.count());
+        bool quit = false;
+        WPARAM quitCode = 0;
+        CommandResult result;
+        for (;;) {
+            Drain();
+            if (::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) {
+                Drain();
+                DWORD code = 0;
+                ::GetExitCodeProcess(process_.process.get(), &code);
+                result = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
+                break;
+            }
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= deadline) {
+                End();
+                result = {CommandResult::Outcome::TimedOut, 0, DecodeOem(output_)};
+                break;
+            }
+            // Short slices so the pipe is drained while the child writes (a full pipe stalls it).
+            const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
+            HANDLE process = process_.process.get();
+            if (::MsgWaitForMultipleObjectsEx(1, &process, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+                WAIT_OBJECT_0 + 1)
+                PumpMessages(quit, quitCode);
+        }
+        if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+        return result;
+    }
+
+private:
+    // Paint and everything else go on; the user's input waits for nothing and is dropped. A
+    // WM_QUIT is held back and posted again once the command is over.
+    static void PumpMessages(bool& quit, WPARAM& quitCode) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                               (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
+            if (input) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+
+    // Never a blocking ReadFile: a grandchild may still hold the pipe open after the child ended.
+    void Drain() {
+        if (!output_read_) return;
+        for (;;) {
+            DWORD available = 0;
+            if (!::PeekNamedPipe(output_read_.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0)
+                return;
+            char buffer[4096];
+            DWORD got = 0;
+            const DWORD want = std::min<DWORD>(available, sizeof buffer);
+            if (!::ReadFile(output_read_.get(), buffer, want, &got, nullptr) || got == 0) return;
+            if (output_.size() < kOutputLimit)
+                output_.append(buffer, std::min<size_t>(got, kOutputLimit - output_.size()));
+        }
+    }
+
+    void End() {
+        if (::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
+        if (job_) ::TerminateJobObject(job_.get(), 1);
+        else ::TerminateProcess(process_.process.get(), 1);
+        ::WaitForSingleObject(process_.process.get(), 5000);
+    }
+
+    UniqueHandle job_;
+    win32::ProcessInfo process_;
+    UniqueHandle output_read_;
+    std::string output_;
+};
+
+std::wstring ProgramFile(Program program) {
+    return win32::SystemFolder() + (program == Program::Cmd ? L"\\cmd.exe" : L"\\netsh.exe");
+}
+
+// A job that ends the child and everything it starts when the job handle closes.
+UniqueHandle MakeKillOnCloseJob() {
+    UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job.reset();
+    return job;
+}
+
+class Win32Runner final : public CommandRunner {
+public:
+    std::unique_ptr<StartedCommand> Start(const CommandLine& command) override {
+        const std::wstring program = ProgramFile(command.program);
+        auto fail = [&program](DWORD error) {
+            return std::make_unique<NotStarted>(L"无法启动 " + program + L"：" + win32::ErrorText(error));
+        };
+
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readEnd = nullptr;
+        HANDLE writeEnd = nullptr;
+        if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 64 * 1024)) return fail(::GetLastError());
+        UniqueHandle outputRead(readEnd);
+        UniqueHandle outputWrite(writeEnd);
+        ::SetHandleInformation(outputRead.get(), HANDLE_FLAG_INHERIT, 0);
+
+        UniqueFile input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                       OPEN_EXISTING, 0, nullptr));
+        UniqueFile outputFile;
+        if (!command.outputFile.empty()) {
+            outputFile.reset(::CreateFileW(command.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!outputFile) return fail(::GetLastError());
+        }
+
+        // Only these handles reach the child, whatever else this process has open.
+        std::vector<HANDLE> inherited = {outputWrite.get()};
+        if (input) inherited.push_back(input.get());
+        if (outputFile) inherited.push_back(outputFile.get());
+        SIZE_T attributeSize = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeSize);
+        std::vector<unsigned char> attributeBuffer(attributeSize);
+        auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
+        if (!::InitializeProcThreadAttributeList(attributes, 1, 0, &attributeSize)) return fail(::GetLastError());
+        struct AttributeListGuard {
+            LPPROC_THREAD_ATTRIBUTE_LIST list;
+            ~AttributeListGuard() { ::DeleteProcThreadAttributeList(list); }
+        } guard{attributes};
+        if (!::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                         inherited.size() * sizeof(HANDLE), nullptr, nullptr))
+            return fail(::GetLastError());
+
+        STARTUPINFOEXW startup{};
+        startup.StartupInfo.cb = sizeof startup;
+        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = SW_HIDE;
+        startup.StartupInfo.hStdInput = input ? input.get() : nullptr;
+        startup.StartupInfo.hStdOutput = outputFile ? outputFile.get() : outputWrite.get();
+        startup.StartupInfo.hStdError = outputWrite.get();
+        startup.lpAttributeList = attributes;
+
+        std::wstring line = command.text;  // CreateProcessW may write into its command line
+        const std::wstring folder = win32::SystemFolder();
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                              CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                              folder.c_str(), &startup.StartupInfo, &info))
+            return fail(::GetLastError());
+        win32::ProcessInfo process{UniqueHandle(info.hProcess), UniqueHandle(info.hThread)};
+
+        UniqueHandle job = MakeKillOnCloseJob();
+        if (job && !::AssignProcessToJobObject(job.get(), process.process.get())) job.reset();
+        ::ResumeThread(process.thread.get());
+        return std::make_unique<Win32Command>(std::move(job), std::move(process), std::move(outputRead));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CommandRunner> MakeSystemCommandRunner() { return std::make_unique<Win32Runner>(); }

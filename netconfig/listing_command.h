@@ -1,0 +1,16 @@
+// The command that writes the interface listing into ls.txt in the program folder.
+#pragma once
+#include <filesystem>
+#include <string>
+
+#include "command_runner.h"
+
+inline constexpr std::wstring_view kListingFileName = L"ls.txt";
+
+// "cmd.exe /c netsh interface show interface  >"<folder>\ls.txt"". A folder with a % in its
+// path would let cmd expand %NAME% inside the quotes and write elsewhere: for such a folder
+// netsh.exe is started directly with its output redirected to the same file.
+[[nodiscard]] CommandLine ListingCommand(const std::wstring& programFolder);
+
+// programFolder + "\" + name, as the command line spells it.
+[[nodiscard]] std::wstring FileInFolder(const std::wstring& programFolder, std::wstring_view name);

@@ -1,0 +1,60 @@
+// The rules of the scheme file ui.kvo: a plain sequence of CR LF lines in code page 936, where
+// a scheme is a name line "name:<name>" and the five value lines after it, each behind a
+// three-character label. These functions take lines and plain values and return plain values.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "textfile/text_lines.h"
+
+class Codepage936;
+
+inline constexpr std::wstring_view kSchemeFileName = L"ui.kvo";
+inline constexpr std::wstring_view kNamePrefix = L"name:";
+
+// The five address texts, Text1 (IP) to Text5 (alternate DNS).
+using AddressFields = std::array<std::wstring, 5>;
+inline const AddressFields kDefaultFields = {L"0.0.0.0", L"255.255.255.0", L"0.0.0.0", L"0.0.0.0",
+                                             L"114.114.114.114"};
+
+// Every line that begins with exactly "name:" gives the rest of the line, in file order.
+[[nodiscard]] std::vector<std::wstring> ListSchemeNames(const TextLines& lines);
+
+// One assignment of an address field: field 0 is Text1, 4 is Text5.
+struct FieldWrite {
+    size_t field;
+    std::wstring text;
+    bool operator==(const FieldWrite&) const = default;
+};
+
+// The field assignments that picking `name` makes, in the order they happen. The position
+// counter starts at 0, so lines 2 to 6 of the file are written first; every line equal to
+// "name:" + name starts the count again; the 1st..5th line after it fill Text1..Text5 from
+// their 4th character on, whatever they hold. The counter stops at 32767.
+[[nodiscard]] std::vector<FieldWrite> LoadSchemeWrites(const TextLines& lines, std::wstring_view name);
+
+// The last line whose whole text is "name:" + name.
+[[nodiscard]] std::optional<size_t> FindLastNameLine(const TextLines& lines, std::wstring_view name);
+
+// The text a deleted name line gets in front of it: date + "-" + time + "-已删除-". Line breaks
+// in the platform's date or time text are dropped: they would split the line.
+[[nodiscard]] std::wstring DeletedLinePrefix(std::wstring_view date, std::wstring_view time);
+
+// The whole file again, every line with its own bytes and CR LF, the line at `marked` with
+// `prefix` (already encoded) in front of it.
+[[nodiscard]] std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::string_view prefix);
+
+// The seven-line block that adding a scheme appends, encoded, or why it cannot be written.
+struct EncodedBlock {
+    enum class Problem { None, LineBreak, Unrepresentable };
+    std::string bytes;
+    Problem problem = Problem::None;
+    std::optional<size_t> field;  // where the problem is: a field index, or none for the name
+    char32_t character = 0;
+};
+[[nodiscard]] EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields,
+                                             Codepage936& codepage);

@@ -1,0 +1,421 @@
+#include "app/form1.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_runner.h"
+#include "fakes/fake_view.h"
+#include "fakes/faulty_file_system.h"
+#include "fakes/temp_folder.h"
+#include "textfile/codepage936.h"
+
+namespace {
+
+const std::string kHomeBlock =
+    "name:home\r\nIP:0.0.0.0\r\n\xD1\xDA\xC2\xEB:255.255.255.0\r\n\xCD\xF8\xB9\xD8:0.0.0.0\r\n"
+    "\xCA\xD7\xD1\xA1:0.0.0.0\r\n\xB1\xB8\xD1\xA1:114.114.114.114\r\n\r\n";
+
+std::string Block(const std::wstring& name, const AddressFields& f) {
+    Codepage936 codepage;
+    return codepage.Encode(L"name:" + name + L"\r\nIP:" + f[0] + L"\r\n掩码:" + f[1] + L"\r\n网关:" + f[2] +
+                           L"\r\n首选:" + f[3] + L"\r\n备选:" + f[4] + L"\r\n\r\n")
+        .bytes;
+}
+
+class Form1Test : public ::testing::Test {
+protected:
+    Form1Test() : real_fs_(MakeSystemFileSystem()), fs_(*real_fs_), form_(view_, runner_, fs_, clock_, folder_.path().wstring()) {
+        view_.form = &form_;
+        runner_.log = &view_.log;
+    }
+
+    std::filesystem::path SchemeFile() const { return folder_ / "ui.kvo"; }
+    std::filesystem::path Listing() const { return folder_ / "ls.txt"; }
+    void Type(size_t field, const std::wstring& text) { view_.SetFieldText(field, text); }
+    bool Logged(const std::wstring& entry) const {
+        return std::find(view_.log.begin(), view_.log.end(), entry) != view_.log.end();
+    }
+    size_t Position(const std::wstring& entry) const {
+        return static_cast<size_t>(std::find(view_.log.begin(), view_.log.end(), entry) - view_.log.begin());
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<FileSystem> real_fs_;
+    FaultyFileSystem fs_;
+    FakeView view_;
+    FakeRunner runner_;
+    FixedClock clock_;
+    Form1 form_;
+};
+
+// --- gateway auto-fill ---------------------------------------------------------------------
+
+TEST_F(Form1Test, TypingAnAddressOfferItsNetworkPartAsGateway) {
+    Type(0, L"");
+    std::vector<std::wstring> gateways;
+    std::wstring typed;
+    for (wchar_t c : std::wstring(L"192.168.1.10")) {
+        typed += c;
+        Type(0, typed);
+        gateways.push_back(view_.fields[2]);
+    }
+    EXPECT_EQ(gateways, (std::vector<std::wstring>{L"", L"", L"", L"192.", L"192.", L"192.", L"192.", L"192.168.",
+                                                   L"192.168.", L"192.168.1.", L"192.168.1.", L"192.168.1."}));
+}
+
+TEST_F(Form1Test, GatewayRuleEdgeCases) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"", L""}, {L"abc", L""}, {L"1921681", L""}, {L"10.1.", L"10.1."}, {L".", L"."},
+        {L"192\u3002168\u30021", L""}, {L" 10.1.2.3", L" 10.1.2."},
+    };
+    for (const auto& [address, gateway] : cases) {
+        Type(0, address);
+        EXPECT_EQ(view_.fields[2], gateway) << std::string(address.begin(), address.end());
+    }
+    Type(2, L"10.0.0.254");  // typed by hand, then Text1 changes: replaced
+    Type(0, L"10.0.0.7");
+    EXPECT_EQ(view_.fields[2], L"10.0.0.");
+}
+
+// --- start-up, list and pick ---------------------------------------------------------------
+
+TEST_F(Form1Test, StartUpWithoutSchemeFileListsNothingSetsDefaultsAndCreatesNoFile) {
+    view_.fields = {L"x", L"x", L"x", L"x", L"x"};
+    form_.Form_Load();
+    EXPECT_TRUE(view_.schemes.empty());
+    EXPECT_EQ(view_.fields, kDefaultFields);  // Text3 "0.0.0.0", not the derived "0.0.0."
+    EXPECT_FALSE(std::filesystem::exists(SchemeFile()));
+    ASSERT_EQ(view_.messages.size(), 1u);  // the welcome message only
+    EXPECT_TRUE(view_.messages[0].text.starts_with(L"欢迎使用，欢迎指正，不定时更新。\r\n"));
+    EXPECT_GT(view_.messages[0].text.size(), std::wstring(L"欢迎使用，欢迎指正，不定时更新。\r\n").size());
+    EXPECT_EQ(view_.messages[0].icon, MessageIcon::None);
+}
+
+TEST_F(Form1Test, ReadtxtListsNamesInFileOrderAndResetsTheFields) {
+    WriteBytes(SchemeFile(), kHomeBlock + "Name:upper\r\n name:space\r\n2026/1/1-1:00:00-\xD2\xD1\xC9\xBE\xB3\xFD-name:gone\r\n"
+                             "name:\r\nname: lab \r\nname:home");
+    view_.schemeText = L"typed";
+    Type(0, L"1.2.3.4");
+    form_.Readtxt();
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"", L" lab ", L"home"}));
+    EXPECT_EQ(view_.schemeText, L"");
+    EXPECT_EQ(view_.fields, kDefaultFields);
+    EXPECT_TRUE(view_.messages.empty());
+}
+
+TEST_F(Form1Test, PickLoadsTheLastBlockOfThatNameAndKeepsItsStoredGateway) {
+    WriteBytes(SchemeFile(), Block(L"home", {L"1.1.1.1", L"m", L"g", L"p", L"a"}) +
+                                 Block(L"office", {L"192.168.1.10", L"255.255.255.0", L"192.168.1.254", L"223.5.5.5", L"8.8.8.8"}) +
+                                 Block(L"home", {L"10.0.0.2", L"255.0.0.0", L"10.0.0.1", L"", L"114.114.114.114"}));
+    form_.Readtxt();
+    view_.Pick(1);
+    EXPECT_EQ(view_.fields, (AddressFields{L"192.168.1.10", L"255.255.255.0", L"192.168.1.254", L"223.5.5.5", L"8.8.8.8"}));
+    view_.Pick(0);  // the first "home" entry still shows the later block
+    EXPECT_EQ(view_.fields, (AddressFields{L"10.0.0.2", L"255.0.0.0", L"10.0.0.1", L"", L"114.114.114.114"}));
+    EXPECT_TRUE(view_.messages.empty());
+}
+
+TEST_F(Form1Test, PickAfterTheFileVanishedChangesNothingAndSaysNothing) {
+    WriteBytes(SchemeFile(), kHomeBlock);
+    form_.Readtxt();
+    std::filesystem::remove(SchemeFile());
+    Type(3, L"kept");
+    view_.Pick(0);
+    EXPECT_EQ(view_.fields[3], L"kept");
+    EXPECT_TRUE(view_.messages.empty());
+    EXPECT_FALSE(std::filesystem::exists(SchemeFile()));
+}
+
+TEST_F(Form1Test, UnreadableSchemeFileIsReportedNotPassedOffAsEmpty) {
+    WriteBytes(SchemeFile(), kHomeBlock);
+    fs_.FailAt(FaultStep::Read);
+    form_.Readtxt();
+    EXPECT_TRUE(view_.schemes.empty());
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
+    EXPECT_NE(view_.messages[0].text.find(L"injected read fault"), std::wstring::npos);
+    EXPECT_EQ(view_.fields, kDefaultFields);
+}
+
+// --- apply and DHCP ------------------------------------------------------------------------
+
+TEST_F(Form1Test, ApplyWithEmptySchemeTextRunsNothingAndSaysNothing) {
+    form_.Command3_Click();
+    EXPECT_TRUE(runner_.started.empty());
+    EXPECT_TRUE(view_.messages.empty());
+}
+
+TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
+    view_.schemeText = L"anything";
+    view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114"};
+    form_.Command3_Click();
+    ASSERT_EQ(runner_.started.size(), 3u);
+    EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 static 192.168.1.10  255.255.255.0  192.168.1.1 ");
+    EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 static  223.5.5.5");
+    EXPECT_EQ(runner_.started[2].text, L"netsh interface ip add dns Name=以太网   114.114.114.114");
+    for (const CommandLine& c : runner_.started) EXPECT_EQ(c.program, Program::Netsh);
+    // Each command is awaited before the next starts, all inside the busy time, the message after it.
+    const std::vector<std::wstring> expected = {
+        L"Busy",
+        L"Start:" + runner_.started[0].text, L"Wait:" + runner_.started[0].text,
+        L"Start:" + runner_.started[1].text, L"Wait:" + runner_.started[1].text,
+        L"Start:" + runner_.started[2].text, L"Wait:" + runner_.started[2].text,
+        L"Idle", L"Message:配置成功"};
+    EXPECT_EQ(view_.log, expected);
+    EXPECT_EQ(view_.messages[0].icon, MessageIcon::None);
+}
+
+TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) {
+    view_.schemeText = L"home";
+    runner_.results = {{CommandResult::Outcome::Exited, 0, L""},
+                       {CommandResult::Outcome::Exited, 1, L"\r\n请求的操作需要提升。\r\n\r\n"},
+                       {CommandResult::Outcome::TimedOut, 0, L""}};
+    form_.Command3_Click();
+    EXPECT_EQ(runner_.started.size(), 3u);  // the rest still run, in order
+    ASSERT_EQ(view_.messages.size(), 1u);
+    const std::wstring& text = view_.messages[0].text;
+    EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(text.starts_with(L"以下命令未成功执行：\r\n"));
+    EXPECT_EQ(text.find(runner_.started[0].text + L"\r\n"), std::wstring::npos);
+    EXPECT_NE(text.find(runner_.started[1].text + L"\r\n退出代码 1。netsh 的输出：\r\n请求的操作需要提升。\r\n"), std::wstring::npos);
+    EXPECT_NE(text.find(runner_.started[2].text + L"\r\n超过 60 秒仍未结束，已被终止。"), std::wstring::npos);
+    EXPECT_TRUE(text.ends_with(L"\r\n更改网络配置需要以管理员身份运行本程序。"));
+    EXPECT_EQ(text.find(L"配置成功"), std::wstring::npos);
+}
+
+TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
+    view_.fields = {L"", L"x", L"", L"", L""};
+    runner_.results = {{CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"}};
+    form_.Command4_Click();
+    ASSERT_EQ(runner_.started.size(), 2u);
+    EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 Source=dhcp");
+    EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 Source=dhcp");
+    EXPECT_EQ(view_.fields, (AddressFields{L"", L"x", L"", L"", L""}));
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"),
+              std::wstring::npos);
+
+    view_.messages.clear();
+    form_.Command4_Click();
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].text, L"配置成功");
+}
+
+// --- adapter discovery ---------------------------------------------------------------------
+
+TEST_F(Form1Test, ListingIsStartedBeforeTheWelcomeAndReadWhenFinishedThenRemoved) {
+    WriteBytes(Listing(), "stale");
+    Codepage936 codepage;
+    runner_.onWait = [&](const CommandLine&) {
+        WriteBytes(Listing(), codepage.Encode(L"\r\n管理员状态     状态           类型             接口名称\r\n"
+                                              L"-------------------------------------------------------------------------\r\n"
+                                              L"已启用            已连接            专用               以太网\r\n"
+                                              L"已禁用            已断开连接        专用               以太网 3\r\n"
+                                              L"已启用            已连接            专用               以太网 2\r\n")
+                                  .bytes);
+    };
+    form_.readPcNet();
+    ASSERT_EQ(runner_.started.size(), 1u);
+    EXPECT_EQ(runner_.started[0].program, Program::Cmd);
+    EXPECT_EQ(runner_.started[0].text,
+              L"cmd.exe /c netsh interface show interface  >\"" + folder_.path().wstring() + L"\\ls.txt\"");
+    const std::wstring start = L"Start:" + runner_.started[0].text;
+    EXPECT_LT(Position(start), Position(L"Message:" + view_.messages[0].text));
+    EXPECT_LT(Position(L"Message:" + view_.messages[0].text), Position(L"ClearAdapters"));
+    EXPECT_LT(Position(L"ClearAdapters"), Position(L"Wait:" + runner_.started[0].text));
+    EXPECT_EQ(view_.adapters, (std::vector<std::wstring>{L"以太网", L"以太网2"}));
+    EXPECT_FALSE(std::filesystem::exists(Listing()));
+}
+
+TEST_F(Form1Test, ListingThatTimesOutOrCannotStartIsNotReadButStillRemoved) {
+    for (auto outcome : {CommandResult::Outcome::TimedOut, CommandResult::Outcome::NotStarted}) {
+        WriteBytes(Listing(), "\xD2\xD1\xC6\xF4\xD3\xC3 \xD7\xA8\xD3\xC3 stale\r\n");  // 已启用 专用 stale
+        runner_.results = {{outcome, 0, L""}};
+        view_.messages.clear();
+        form_.readPcNet();
+        EXPECT_TRUE(view_.adapters.empty());
+        EXPECT_EQ(view_.messages.size(), 1u);  // the welcome message only
+        EXPECT_FALSE(std::filesystem::exists(Listing()));
+    }
+}
+
+// --- add -----------------------------------------------------------------------------------
+
+TEST_F(Form1Test, ThreeAddsGiveThreeSevenLineBlocksAndReloadEachTime) {
+    view_.answers = {L"home", L"office", L"home"};
+    form_.Command5_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+
+    view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"114.114.114.114", L"8.8.8.8"};
+    form_.Command5_Click();
+    EXPECT_EQ(view_.fields, kDefaultFields);
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"office"}));
+    form_.Command5_Click();
+
+    const std::string office = Block(L"office", {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"114.114.114.114", L"8.8.8.8"});
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock + office + kHomeBlock);
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"office", L"home"}));
+    EXPECT_EQ(view_.prompts[0], L"输入 当前方案 的名称|输入 当前方案 的名称");
+    EXPECT_TRUE(view_.messages.empty());  // an add shows no message
+}
+
+TEST_F(Form1Test, NamesAndValuesAreStoredExactlyAsTyped) {
+    view_.answers = {L"  ", L" 实验室 A "};
+    view_.fields = {L"", L" 255.0.0.0", L"", L"", L""};
+    form_.Command5_Click();
+    form_.Command5_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), Block(L"  ", {L"", L" 255.0.0.0", L"", L"", L""}) + Block(L" 实验室 A ", kDefaultFields));
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"  ", L" 实验室 A "}));
+}
+
+TEST_F(Form1Test, CancelledAddLeavesAnEmptyFileAndChangesNothingElse) {
+    view_.schemes = {L"old"};
+    view_.fields = {L"1.2.3.4", L"m", L"g", L"p", L"a"};
+    form_.Command5_Click();
+    EXPECT_TRUE(std::filesystem::exists(SchemeFile()));
+    EXPECT_EQ(ReadBytes(SchemeFile()), "");
+    EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"old"});
+    EXPECT_EQ(view_.fields, (AddressFields{L"1.2.3.4", L"m", L"g", L"p", L"a"}));
+    EXPECT_FALSE(Logged(L"ClearSchemes"));
+}
+
+TEST_F(Form1Test, TextThatCannotBeStoredIsRefusedByNameAndNothingIsWritten) {
+    WriteBytes(SchemeFile(), kHomeBlock);
+    const std::pair<std::wstring, AddressFields> cases[] = {
+        {L"caf\u00E9\u00A5", kDefaultFields},
+        {L"two\r\nlines", kDefaultFields},
+        {L"ok", {L"1.1.1.1", L"m", L"g", L"p\u2022", L"a"}},
+    };
+    for (const auto& [name, fields] : cases) {
+        view_.answers = {name};
+        view_.fields = fields;
+        view_.messages.clear();
+        form_.Command5_Click();
+        EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+        EXPECT_EQ(view_.fields, fields);
+        ASSERT_EQ(view_.messages.size(), 1u);
+        EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
+    }
+    EXPECT_NE(view_.messages[0].text.find(L"“首选DNS”中含有字符 U+2022"), std::wstring::npos);
+    EXPECT_FALSE(Logged(L"ClearSchemes"));
+}
+
+TEST_F(Form1Test, AddThatCannotOpenOrWriteTellsTheUserAndLeavesTheFileAsItWas) {
+    WriteBytes(SchemeFile(), kHomeBlock);
+    fs_.FailAt(FaultStep::OpenForAppend);
+    view_.answers = {L"new"};
+    form_.Command5_Click();
+    EXPECT_TRUE(view_.prompts.empty());  // no prompt for a file that cannot take the scheme
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"不能添加方案"), std::wstring::npos);
+
+    fs_.FailAt(FaultStep::Append);
+    form_.Command5_Click();
+    ASSERT_EQ(view_.messages.size(), 2u);
+    EXPECT_NE(view_.messages[1].text.find(L"方案未保存"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+    EXPECT_FALSE(Logged(L"ClearSchemes"));
+}
+
+// --- delete --------------------------------------------------------------------------------
+
+TEST_F(Form1Test, DeleteMarksTheLastMatchingNameLineThenTheEarlierOne) {
+    const std::string second = Block(L"home", {L"2.2.2.2", L"m", L"g", L"p", L"a"});
+    WriteBytes(SchemeFile(), kHomeBlock + second);
+    const std::string mark = "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-";
+    form_.Readtxt();
+    view_.Pick(1);
+    std::string atMessage;
+    view_.onMessage = [&](const FakeView::Message&) { atMessage = ReadBytes(SchemeFile()); };
+    view_.log.clear();
+    form_.Command1_Click();
+
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock + mark + second);
+    EXPECT_EQ(atMessage, kHomeBlock + mark + second);  // rewritten before the message
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].text, L"删除成功！");
+    EXPECT_EQ(view_.messages[0].icon, MessageIcon::None);
+    EXPECT_LT(Position(L"Message:删除成功！"), Position(L"ClearSchemes"));
+    EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"home"});
+
+    view_.Pick(0);
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock + mark + second);
+    EXPECT_TRUE(view_.schemes.empty());
+    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
+}
+
+TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {
+    const std::string odd = "first\r\nbad \xFF\x81 bytes\r\nlone\rcr\r\nname:x\r\nIP:1\nlast";
+    WriteBytes(SchemeFile(), odd);
+    view_.schemeText = L"x";
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), "first\r\nbad \xFF\x81 bytes\r\nlone\rcr\r\n2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:x\r\nIP:1\r\nlast\r\n");
+}
+
+TEST_F(Form1Test, DeleteThenAddAgainListsOnlyTheNewBlock) {
+    WriteBytes(SchemeFile(), kHomeBlock);
+    form_.Readtxt();
+    view_.Pick(0);
+    form_.Command1_Click();
+    view_.answers = {L"home"};
+    form_.Command5_Click();
+    EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"home"});
+    EXPECT_EQ(ReadBytes(SchemeFile()), "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-" + kHomeBlock + kHomeBlock);
+}
+
+TEST_F(Form1Test, DeleteWithoutAMatchOrAFileSaysNothingWasDeleted) {
+    view_.schemeText = L"home";
+    form_.Command1_Click();  // no file
+    EXPECT_FALSE(std::filesystem::exists(SchemeFile()));
+
+    WriteBytes(SchemeFile(), kHomeBlock);
+    view_.schemeText = L"";  // nothing selected, and no line is exactly "name:"
+    form_.Command1_Click();
+    view_.schemeText = L"Home";
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+    ASSERT_EQ(view_.messages.size(), 3u);
+    for (const auto& message : view_.messages) {
+        EXPECT_EQ(message.icon, MessageIcon::Warning);
+        EXPECT_NE(message.text.find(L"没有删除任何方案"), std::wstring::npos);
+    }
+    EXPECT_FALSE(Logged(L"ClearSchemes"));
+
+    WriteBytes(SchemeFile(), kHomeBlock + "name:\r\n");  // an empty selection matches "name:"
+    view_.schemeText = L"";
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock + "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:\r\n");
+}
+
+TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
+    for (FaultStep step : {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Replace}) {
+        WriteBytes(SchemeFile(), kHomeBlock);
+        view_.messages.clear();
+        view_.schemeText = L"home";
+        fs_.FailAt(step);
+        form_.Command1_Click();
+        EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+        EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
+        ASSERT_EQ(view_.messages.size(), 1u);
+        EXPECT_NE(view_.messages[0].text.find(L"没有删除任何方案"), std::wstring::npos);
+        EXPECT_NE(view_.messages[0].text.find(L"injected fault"), std::wstring::npos);
+    }
+}
+
+TEST_F(Form1Test, DeleteWorksBeyond32767Lines) {
+    std::string big;
+    for (int i = 0; i < 40000; ++i) big += "filler " + std::to_string(i) + "\r\n";
+    WriteBytes(SchemeFile(), big + kHomeBlock);
+    view_.schemeText = L"home";
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), big + "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-" + kHomeBlock);
+    EXPECT_EQ(view_.messages.back().text, L"删除成功！");
+}
+
+TEST_F(Form1Test, ExitEndsTheProgram) {
+    form_.Command2_Click();
+    EXPECT_TRUE(view_.ended);
+    EXPECT_TRUE(view_.messages.empty());
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+// A CommandRunner that records each command and answers with the results a test queued.
+#pragma once
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "netconfig/command_runner.h"
+
+class FakeRunner final : public CommandRunner {
+public:
+    std::vector<CommandLine> started;
+    std::deque<CommandResult> results;  // answered in turn; when empty, exit code 0
+    std::vector<std::wstring>* log = nullptr;
+    std::function<void(const CommandLine&)> onWait;  // runs when a command is awaited
+
+    std::unique_ptr<StartedCommand> Start(const CommandLine& command) override {
+        started.push_back(command);
+        if (log) log->push_back(L"Start:" + command.text);
+        CommandResult result{CommandResult::Outcome::Exited, 0, L""};
+        if (!results.empty()) {
+            result = results.front();
+            results.pop_front();
+        }
+        return std::make_unique<Started>(*this, command, result);
+    }
+
+private:
+    class Started final : public StartedCommand {
+    public:
+        Started(FakeRunner& runner, CommandLine command, CommandResult result)
+            : runner_(runner), command_(std::move(command)), result_(std::move(result)) {}
+        CommandResult Wait(std::chrono::milliseconds) override {
+            if (runner_.log) runner_.log->push_back(L"Wait:" + command_.text);
+            if (runner_.onWait) runner_.onWait(command_);
+            return result_;
+        }
+
+    private:
+        FakeRunner& runner_;
+        CommandLine command_;
+        CommandResult result_;
+    };
+};
+
+class FixedClock final : public Clock {
+public:
+    DateTimeText now{L"2026/12/6", L"9:05:03"};
+    DateTimeText Now() const override { return now; }
+};

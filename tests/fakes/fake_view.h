@@ -1,0 +1,82 @@
+// A FormView that behaves like the Win32 window: setting Text1 runs Text1_Change at once,
+// clearing a list clears the combo's text. Everything it is asked to do goes into `log`.
+#pragma once
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "schemes/scheme_file.h"
+
+class FakeView final : public FormView {
+public:
+    struct Message {
+        std::wstring text;
+        MessageIcon icon;
+    };
+
+    Form1* form = nullptr;
+    AddressFields fields = kDefaultFields;
+    std::vector<std::wstring> schemes;
+    std::wstring schemeText;
+    std::vector<std::wstring> adapters;
+    std::vector<Message> messages;
+    std::deque<std::wstring> answers;  // what the prompt returns, in turn; empty = cancel
+    std::vector<std::wstring> prompts;
+    std::vector<std::wstring> log;
+    bool busy = false;
+    bool ended = false;
+    std::function<void(const Message&)> onMessage;
+    std::function<void()> onPrompt;
+
+    std::wstring FieldText(size_t field) const override { return fields[field]; }
+    void SetFieldText(size_t field, const std::wstring& text) override {
+        log.push_back(L"Text" + std::to_wstring(field + 1) + L"=" + text);
+        fields[field] = text;
+        if (field == 0 && form) form->Text1_Change();
+    }
+    void ClearSchemeList() override {
+        log.push_back(L"ClearSchemes");
+        schemes.clear();
+        schemeText.clear();
+    }
+    void AddScheme(const std::wstring& name) override { schemes.push_back(name); }
+    std::wstring SchemeText() const override { return picked_ ? *picked_ : schemeText; }
+    void ClearAdapterList() override {
+        log.push_back(L"ClearAdapters");
+        adapters.clear();
+    }
+    void AddAdapter(const std::wstring& name) override { adapters.push_back(name); }
+    void ShowMessage(const std::wstring& text, MessageIcon icon) override {
+        log.push_back(L"Message:" + text);
+        messages.push_back({text, icon});
+        if (onMessage) onMessage(messages.back());
+    }
+    std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override {
+        log.push_back(L"Prompt");
+        prompts.push_back(prompt + L"|" + title);
+        if (onPrompt) onPrompt();
+        if (answers.empty()) return {};
+        std::wstring answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void SetBusy(bool b) override {
+        log.push_back(b ? L"Busy" : L"Idle");
+        busy = b;
+    }
+    void EndProgram() override { ended = true; }
+
+    // The user picks entry `index` of Combo1, as CBN_SELCHANGE reports it.
+    void Pick(size_t index) {
+        picked_ = schemes.at(index);
+        form->Combo1_Click();
+        schemeText = *picked_;
+        picked_.reset();
+    }
+
+private:
+    std::optional<std::wstring> picked_;
+};

@@ -1,0 +1,38 @@
+#include "textfile/text_lines.h"
+
+#include <gtest/gtest.h>
+
+#include "textfile/codepage936.h"
+
+namespace {
+
+TextLines Lines(const std::string& bytes) {
+    Codepage936 codepage;
+    return TextLines(bytes, codepage);
+}
+
+std::vector<std::string> Raw(const TextLines& lines) {
+    std::vector<std::string> raw;
+    for (size_t i = 0; i < lines.size(); ++i) raw.emplace_back(lines.raw(i));
+    return raw;
+}
+
+TEST(TextLines, LinesEndAtLfWithOneCrDroppedAndALastLineWithoutEndStillCounts) {
+    EXPECT_EQ(Lines("").size(), 0u);
+    EXPECT_EQ(Raw(Lines("a\r\nb\r\n")), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Raw(Lines("a\r\nb")), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Raw(Lines("a\nb\n")), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Raw(Lines("\r\n\r\n")), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(Raw(Lines("a\rb\r\r\nc")), (std::vector<std::string>{"a\rb\r", "c"}));  // lone CRs stay
+    EXPECT_EQ(Raw(Lines("\r")), (std::vector<std::string>{"\r"}));
+}
+
+TEST(TextLines, KeepsRawBytesBesideDecodedText) {
+    const TextLines lines = Lines("\xD1\xDA\xC2\xEB:255.255.255.0\r\nbad\xFF\r\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines.text(0), L"掩码:255.255.255.0");
+    EXPECT_EQ(lines.text(1), L"bad\uFFFD");
+    EXPECT_EQ(lines.raw(1), "bad\xFF");
+}
+
+}  // namespace

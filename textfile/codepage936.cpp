@@ -1,0 +1,98 @@
+#include "codepage936.h"
+
+#include <cstdio>
+
+namespace {
+
+bool IsPrivateUse(char32_t c) { return c >= 0xE000 && c <= 0xF8FF; }
+
+bool HasPrivateUse(std::wstring_view text) {
+    for (wchar_t c : text)
+        if (IsPrivateUse(static_cast<char32_t>(c))) return true;
+    return false;
+}
+
+// Length of the 936 character that starts at bytes[i]: 2 for a lead byte with a trail byte in
+// range, else 1. Cutting here keeps a bad byte from swallowing the valid character after it.
+size_t CharacterLength(std::string_view bytes, size_t i) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x81 || lead == 0xFF || i + 1 >= bytes.size()) return 1;
+    const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+    return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
+}
+
+// One code point of text starting at text[i] (a surrogate pair where wchar_t is 16 bits).
+char32_t CodePointAt(std::wstring_view text, size_t i, size_t& length) {
+    const auto c = static_cast<char32_t>(text[i]);
+    length = 1;
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            const auto low = static_cast<char32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                length = 2;
+                return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            }
+        }
+    }
+    return c;
+}
+
+}  // namespace
+
+std::wstring Codepage936::Decode(std::string_view bytes) {
+    std::wstring out;
+    if (PlatformDecode(bytes, out) && !HasPrivateUse(out)) return out;
+
+    out.clear();
+    std::wstring piece;
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = CharacterLength(bytes, i);
+        if (PlatformDecode(bytes.substr(i, length), piece) && piece.size() == 1 && !HasPrivateUse(piece))
+            out += piece;
+        else
+            out += L'\xFFFD';
+        i += length;
+    }
+    return out;
+}
+
+Encoded936 Codepage936::Encode(std::wstring_view text) {
+    Encoded936 result;
+    if (!HasPrivateUse(text) && PlatformEncode(text, result.bytes)) return result;
+
+    result.bytes.clear();
+    std::string piece;
+    for (size_t i = 0; i < text.size();) {
+        size_t length = 0;
+        const char32_t c = CodePointAt(text, i, length);
+        if (IsPrivateUse(c) || !PlatformEncode(text.substr(i, length), piece)) {
+            result.bytes.clear();
+            result.unrepresentable = c;
+            return result;
+        }
+        result.bytes += piece;
+        i += length;
+    }
+    return result;
+}
+
+std::wstring DescribeCharacter(char32_t c) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    std::wstring text(code, code + std::char_traits<char>::length(code));
+    if (c >= 0x20 && c != 0x7F) {
+        text += L" \u201C";
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (c >= 0x10000) {
+                text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+                text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                text += static_cast<wchar_t>(c);
+            }
+        } else {
+            text += static_cast<wchar_t>(c);
+        }
+        text += L"\u201D";
+    }
+    return text;
+}

@@ -1,0 +1,60 @@
+// The few file operations both stores need, behind an interface so that tests can make any
+// step fail (CI runs as root, which permission bits do not stop).
+#pragma once
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "status.h"
+
+struct ReadResult {
+    enum class State { Ok, Missing, Failed };
+    State state = State::Failed;
+    std::string bytes;
+    std::wstring error;  // the platform's words, when Failed
+};
+
+// A file opened for appending. Append is one write at the end; if it fails, the file is cut
+// back to the length it had before, so a failed append leaves no partial block.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    [[nodiscard]] virtual Status Append(std::string_view block) = 0;
+    [[nodiscard]] virtual Status Close() = 0;
+};
+
+// A new file being written: Write, then Sync (flush to disk), then Close.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    [[nodiscard]] virtual Status Write(std::string_view bytes) = 0;
+    [[nodiscard]] virtual Status Sync() = 0;
+    [[nodiscard]] virtual Status Close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    [[nodiscard]] virtual ReadResult ReadFile(const std::filesystem::path& path) = 0;
+    // Opens path for appending, creating it empty when it is missing.
+    [[nodiscard]] virtual Status OpenForAppend(const std::filesystem::path& path,
+                                               std::unique_ptr<AppendFile>& file) = 0;
+    // Creates a new, uniquely named empty file in folder.
+    [[nodiscard]] virtual Status CreateTempFile(const std::filesystem::path& folder, std::filesystem::path& path,
+                                                std::unique_ptr<WritableFile>& file) = 0;
+    // Puts source in target's place in one step (target may be missing) and makes it durable.
+    [[nodiscard]] virtual Status ReplaceFile(const std::filesystem::path& source,
+                                             const std::filesystem::path& target) = 0;
+    // Removes path; a path that does not exist counts as removed.
+    [[nodiscard]] virtual Status RemoveFile(const std::filesystem::path& path) = 0;
+};
+
+// The machine's own file system.
+std::unique_ptr<FileSystem> MakeSystemFileSystem();
+
+// Writes bytes to a temporary file beside target, flushes it and puts it in target's place.
+// On any failure the temporary file is removed and target is left exactly as it was.
+[[nodiscard]] Status WriteFileAtomically(FileSystem& fs, const std::filesystem::path& target,
+                                         std::string_view bytes);

@@ -1,0 +1,14 @@
+// Reads a whole text file into lines (see TextLines).
+#pragma once
+#include <filesystem>
+
+#include "file_system.h"
+#include "text_lines.h"
+
+struct LoadedLines {
+    ReadResult::State state = ReadResult::State::Failed;
+    TextLines lines;
+    std::wstring error;
+};
+
+[[nodiscard]] LoadedLines ReadTextLines(FileSystem& fs, const std::filesystem::path& path);

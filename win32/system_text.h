@@ -1,0 +1,18 @@
+// Small Win32 text helpers: error codes in words, paths of unbounded length.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace win32 {
+
+// The system's own words for an error code (in the user's language), without a trailing line end.
+std::wstring ErrorText(DWORD code);
+
+// The folder that holds the running exe, without a trailing separator.
+std::wstring ProgramFolder();
+
+// The system directory (System32), without a trailing separator.
+std::wstring SystemFolder();
+
+}  // namespace win32

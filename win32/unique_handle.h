@@ -1,0 +1,75 @@
+// Move-only owners for Win32 handles; the close policy is a traits type.
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+namespace win32 {
+
+template <class Traits>
+class Unique {
+public:
+    using Handle = typename Traits::Handle;
+
+    Unique() noexcept = default;
+    explicit Unique(Handle h) noexcept : h_(h) {}
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
+    Unique(Unique&& other) noexcept : h_(other.release()) {}
+    Unique& operator=(Unique&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    ~Unique() { reset(); }
+
+    [[nodiscard]] Handle get() const noexcept { return h_; }
+    [[nodiscard]] explicit operator bool() const noexcept { return h_ != Traits::Invalid(); }
+    [[nodiscard]] Handle release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+    void reset(Handle h = Traits::Invalid()) noexcept {
+        if (h_ != Traits::Invalid()) Traits::Close(h_);
+        h_ = h;
+    }
+
+private:
+    Handle h_ = Traits::Invalid();
+};
+
+struct HandleTraits {  // kernel objects whose "none" is NULL
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+struct FileTraits {  // CreateFileW's "none" is INVALID_HANDLE_VALUE
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+struct FontTraits {
+    using Handle = HFONT;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+};
+struct BrushTraits {
+    using Handle = HBRUSH;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+};
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DestroyWindow(h); }
+};
+
+using UniqueHandle = Unique<HandleTraits>;
+using UniqueFile = Unique<FileTraits>;
+using UniqueFont = Unique<FontTraits>;
+using UniqueBrush = Unique<BrushTraits>;
+using UniqueWindow = Unique<WindowTraits>;
+
+// The two handles CreateProcessW returns.
+struct ProcessInfo {
+    UniqueHandle process;
+    UniqueHandle thread;
+};
+
+}  // namespace win32
