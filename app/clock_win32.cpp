@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 namespace {
 
@@ -29,14 +28,7 @@ DateTimeText SystemClock::Now() const {
         return ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, out, size);
     });
     // Should the user's formats fail, the common Chinese ones still date the line.
-    wchar_t fallback[32];
-    if (text.date.empty()) {
-        std::swprintf(fallback, 32, L"%u/%u/%u", now.wYear, now.wMonth, now.wDay);
-        text.date = fallback;
-    }
-    if (text.time.empty()) {
-        std::swprintf(fallback, 32, L"%u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
-        text.time = fallback;
-    }
+    if (text.date.empty()) text.date = FallbackDate(now.wYear, now.wMonth, now.wDay);
+    if (text.time.empty()) text.time = FallbackTime(now.wHour, now.wMinute, now.wSecond);
     return text;
 }

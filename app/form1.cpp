@@ -47,10 +47,10 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
     case CommandResult::Outcome::NotStarted:
         return text + result.output + L"\r\n";
     case CommandResult::Outcome::TimedOut:
-        text += L"超过 " + std::to_wstring(std::chrono::seconds(kCommandBound).count()) + L" 秒仍未结束，已被终止。";
+        text += L"超过 " + DecimalText(static_cast<unsigned long>(std::chrono::seconds(kCommandBound).count())) + L" 秒仍未结束，已被终止。";
         break;
     case CommandResult::Outcome::Exited:
-        text += L"退出代码 " + std::to_wstring(result.exitCode) + L"。";
+        text += L"退出代码 " + DecimalText(result.exitCode) + L"。";
         break;
     }
     const std::wstring said = Trimmed(result.output);
@@ -77,8 +77,8 @@ std::wstring GatewayFromAddress(const std::wstring& address) {
 Form1::Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
     : view_(view), runner_(runner), fs_(fs), clock_(clock), program_folder_(std::move(programFolder)) {}
 
-std::filesystem::path Form1::SchemeFile() const {
-    return std::filesystem::path(program_folder_) / std::filesystem::path(std::wstring(kSchemeFileName));
+FilePath Form1::SchemeFile() const {
+    return JoinPath(program_folder_, kSchemeFileName);
 }
 
 void Form1::Warn(const std::wstring& text) { view_.ShowMessage(text, MessageIcon::Warning); }
@@ -90,7 +90,7 @@ void Form1::Readtxt() {
     if (loaded.state == ReadResult::State::Ok) {
         for (const std::wstring& name : ListSchemeNames(loaded.lines)) view_.AddScheme(name);
     } else if (loaded.state == ReadResult::State::Failed) {
-        Warn(L"无法读取方案文件" + Quoted(SchemeFile().wstring()) + L"，方案列表为空。\r\n" + loaded.error);
+        Warn(L"无法读取方案文件" + Quoted(SchemeFile()) + L"，方案列表为空。\r\n" + loaded.error);
     }
     for (size_t field = 0; field < kDefaultFields.size(); ++field) view_.SetFieldText(field, kDefaultFields[field]);
 }
@@ -102,7 +102,7 @@ void Form1::readPcNet() {
 
     // Read only a finished listing: a half-written one would give a partial list.
     const CommandResult result = listing->Wait(kListingBound);
-    const auto path = std::filesystem::path(program_folder_) / std::filesystem::path(std::wstring(kListingFileName));
+    const FilePath path = JoinPath(program_folder_, kListingFileName);
     if (result.outcome == CommandResult::Outcome::Exited) {
         LoadedLines loaded = ReadTextLines(fs_, path);
         if (loaded.state == ReadResult::State::Ok)
@@ -114,7 +114,7 @@ void Form1::readPcNet() {
 void Form1::Combo1_Click() {
     LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
     if (loaded.state == ReadResult::State::Failed)
-        Warn(L"无法读取方案文件" + Quoted(SchemeFile().wstring()) + L"。\r\n" + loaded.error);
+        Warn(L"无法读取方案文件" + Quoted(SchemeFile()) + L"。\r\n" + loaded.error);
     if (loaded.state != ReadResult::State::Ok) return;
     for (const FieldWrite& write : LoadSchemeWrites(loaded.lines, view_.SchemeText()))
         view_.SetFieldText(write.field, write.text);
@@ -122,7 +122,7 @@ void Form1::Combo1_Click() {
 
 void Form1::Command1_Click() {
     const std::wstring name = view_.SchemeText();
-    const std::wstring file = Quoted(SchemeFile().wstring());
+    const std::wstring file = Quoted(SchemeFile());
     LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
     if (loaded.state == ReadResult::State::Missing) return Warn(L"找不到方案文件" + file + L"，没有删除任何方案。");
     if (loaded.state == ReadResult::State::Failed)
@@ -179,7 +179,7 @@ void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
 }
 
 void Form1::Command5_Click() {
-    const std::wstring file = Quoted(SchemeFile().wstring());
+    const std::wstring file = Quoted(SchemeFile());
     std::unique_ptr<AppendFile> scheme;
     const Status opened = fs_.OpenForAppend(SchemeFile(), scheme);
     if (!opened.ok()) return Warn(L"无法打开或创建方案文件" + file + L"，不能添加方案。\r\n" + opened.detail());

@@ -1,7 +1,7 @@
 // The main window's behaviour: one method per control event, under the names the events have.
 // Each handler sequences the scheme-file and netsh functions; Form1 keeps no state of its own.
 #pragma once
-#include <filesystem>
+#include "textfile/file_path.h"
 #include <string>
 
 #include "clock.h"
@@ -30,7 +30,7 @@ public:
     void Text1_Change();
 
 private:
-    [[nodiscard]] std::filesystem::path SchemeFile() const;
+    [[nodiscard]] FilePath SchemeFile() const;
     // Runs each line through netsh in order, then reports "配置成功" or what failed.
     void RunAddressCommands(const std::wstring* lines, size_t count);
     void Warn(const std::wstring& text);

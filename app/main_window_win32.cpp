@@ -96,7 +96,8 @@ bool MainWindow::Create() {
     RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, static_cast<int>(dpi)),
                TwipsToPixels(kClientHeightTwips, static_cast<int>(dpi))};
     ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
-    MONITORINFO monitor{sizeof monitor};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
     ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -177,9 +178,10 @@ LRESULT MainWindow::OnCreate() {
         // A themed group box ignores the caption colour; " " (not "") also works under Wine.
         if (spec.kind == ControlKind::Frame) ::SetWindowTheme(control, L" ", L" ");
     }
-    COMBOBOXINFO info{sizeof info};
+    // A combo's edit and list send their own WM_CTLCOLOR* messages: know them to colour them.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
     if (::GetComboBoxInfo(Control(ControlId::Combo1), &info)) combo1_edit_ = info.hwndItem, combo1_list_ = info.hwndList;
-    info = COMBOBOXINFO{sizeof info};
     if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts();
     LayoutControls(dpi_);

@@ -1,7 +1,7 @@
 // Starting netsh and cmd: the interface the window's handlers use, so tests can stand in for it.
 #pragma once
 #include <chrono>
-#include <filesystem>
+#include "textfile/file_path.h"
 #include <memory>
 #include <string>
 
@@ -11,7 +11,7 @@ enum class Program { Netsh, Cmd };
 struct CommandLine {
     Program program = Program::Netsh;
     std::wstring text;                   // the whole command line, exactly as the child gets it
-    std::filesystem::path outputFile;    // when set, the child's standard output goes there
+    FilePath outputFile;    // when set, the child's standard output goes there
 };
 
 struct CommandResult {

@@ -1,6 +1,5 @@
 // The command that writes the interface listing into ls.txt in the program folder.
 #pragma once
-#include <filesystem>
 #include <string>
 
 #include "command_runner.h"

@@ -1,6 +1,5 @@
 #include "codepage936.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -77,9 +76,10 @@ Encoded936 Codepage936::Encode(std::wstring_view text) {
 }
 
 std::wstring DescribeCharacter(char32_t c) {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    std::wstring text(code, code + std::char_traits<char>::length(code));
+    std::wstring digits;
+    for (char32_t rest = c; rest != 0 || digits.size() < 4; rest >>= 4)
+        digits.insert(digits.begin(), L"0123456789ABCDEF"[rest & 0xF]);
+    std::wstring text = L"U+" + digits;
     if (c >= 0x20 && c != 0x7F) {
         text += L" \u201C";
         if constexpr (sizeof(wchar_t) == 2) {

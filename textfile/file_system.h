@@ -1,7 +1,7 @@
 // The few file operations both stores need, behind an interface so that tests can make any
 // step fail (CI runs as root, which permission bits do not stop).
 #pragma once
-#include <filesystem>
+#include "textfile/file_path.h"
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,18 +37,18 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    [[nodiscard]] virtual ReadResult ReadFile(const std::filesystem::path& path) = 0;
+    [[nodiscard]] virtual ReadResult ReadFile(const FilePath& path) = 0;
     // Opens path for appending, creating it empty when it is missing.
-    [[nodiscard]] virtual Status OpenForAppend(const std::filesystem::path& path,
+    [[nodiscard]] virtual Status OpenForAppend(const FilePath& path,
                                                std::unique_ptr<AppendFile>& file) = 0;
     // Creates a new, uniquely named empty file in folder.
-    [[nodiscard]] virtual Status CreateTempFile(const std::filesystem::path& folder, std::filesystem::path& path,
+    [[nodiscard]] virtual Status CreateTempFile(const FilePath& folder, FilePath& path,
                                                 std::unique_ptr<WritableFile>& file) = 0;
     // Puts source in target's place in one step (target may be missing) and makes it durable.
-    [[nodiscard]] virtual Status ReplaceFile(const std::filesystem::path& source,
-                                             const std::filesystem::path& target) = 0;
+    [[nodiscard]] virtual Status ReplaceFile(const FilePath& source,
+                                             const FilePath& target) = 0;
     // Removes path; a path that does not exist counts as removed.
-    [[nodiscard]] virtual Status RemoveFile(const std::filesystem::path& path) = 0;
+    [[nodiscard]] virtual Status RemoveFile(const FilePath& path) = 0;
 };
 
 // The machine's own file system.
@@ -56,5 +56,5 @@ std::unique_ptr<FileSystem> MakeSystemFileSystem();
 
 // Writes bytes to a temporary file beside target, flushes it and puts it in target's place.
 // On any failure the temporary file is removed and target is left exactly as it was.
-[[nodiscard]] Status WriteFileAtomically(FileSystem& fs, const std::filesystem::path& target,
+[[nodiscard]] Status WriteFileAtomically(FileSystem& fs, const FilePath& target,
                                          std::string_view bytes);

@@ -16,6 +16,43 @@ std::wstring ErrorText(int error) {
 
 Status Errno() { return Status::Error(ErrorText(errno)); }
 
+std::string Utf8(const FilePath& path) {
+    std::string out;
+    for (wchar_t wc : path) {
+        const auto c = static_cast<char32_t>(wc);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+FilePath Wide(const std::string& utf8) {
+    FilePath out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out += static_cast<wchar_t>(c);
+        i += length;
+    }
+    return out;
+}
+
 Status WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -76,9 +113,9 @@ private:
 
 class PosixFileSystem final : public FileSystem {
 public:
-    ReadResult ReadFile(const std::filesystem::path& path) override {
+    ReadResult ReadFile(const FilePath& path) override {
         ReadResult result;
-        PosixFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        PosixFile file(::open(Utf8(path).c_str(), O_RDONLY | O_CLOEXEC));
         if (file.get() < 0) {
             result.state = errno == ENOENT ? ReadResult::State::Missing : ReadResult::State::Failed;
             result.error = ErrorText(errno);
@@ -100,34 +137,34 @@ public:
         return result;
     }
 
-    Status OpenForAppend(const std::filesystem::path& path, std::unique_ptr<AppendFile>& file) override {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
+        const int fd = ::open(Utf8(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0) return Errno();
         file = std::make_unique<PosixAppendFile>(fd);
         return Status::Ok();
     }
 
-    Status CreateTempFile(const std::filesystem::path& folder, std::filesystem::path& path,
+    Status CreateTempFile(const FilePath& folder, FilePath& path,
                           std::unique_ptr<WritableFile>& file) override {
-        std::string name = (folder / "kvo-XXXXXX.tmp").string();
+        std::string name = Utf8(JoinPath(folder.empty() ? FilePath(L".") : folder, L"kvo-XXXXXX.tmp"));
         const int fd = ::mkstemps(name.data(), 4);
         if (fd < 0) return Errno();
-        path = name;
+        path = Wide(name);
         file = std::make_unique<PosixWritableFile>(fd);
         return Status::Ok();
     }
 
-    Status ReplaceFile(const std::filesystem::path& source, const std::filesystem::path& target) override {
-        if (::rename(source.c_str(), target.c_str()) != 0) return Errno();
+    Status ReplaceFile(const FilePath& source, const FilePath& target) override {
+        if (::rename(Utf8(source).c_str(), Utf8(target).c_str()) != 0) return Errno();
         // The rename itself is durable only once the folder is flushed.
-        PosixFile folder(::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const FilePath parent = ParentFolder(target);
+        PosixFile folder(::open(parent.empty() ? "." : Utf8(parent).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder.get() >= 0) (void)::fsync(folder.get());
         return Status::Ok();
     }
 
-    Status RemoveFile(const std::filesystem::path& path) override {
-        if (::unlink(path.c_str()) == 0 || errno == ENOENT) return Status::Ok();
+    Status RemoveFile(const FilePath& path) override {
+        if (::unlink(Utf8(path).c_str()) == 0 || errno == ENOENT) return Status::Ok();
         return Errno();
     }
 };

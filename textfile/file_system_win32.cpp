@@ -14,10 +14,14 @@ using win32::UniqueFile;
 
 Status LastError() { return Status::Error(win32::ErrorText(::GetLastError())); }
 
-std::wstring Absolute(const std::filesystem::path& path) {
-    std::error_code ignored;
-    const auto absolute = std::filesystem::absolute(path, ignored);
-    return (absolute.empty() ? path : absolute).wstring();
+std::wstring Absolute(const FilePath& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring absolute(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, absolute.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    absolute.resize(length);
+    return absolute;
 }
 
 bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -70,7 +74,7 @@ private:
 
 class Win32FileSystem final : public FileSystem {
 public:
-    ReadResult ReadFile(const std::filesystem::path& path) override {
+    ReadResult ReadFile(const FilePath& path) override {
         ReadResult result;
         UniqueFile file(::CreateFileW(Absolute(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -96,7 +100,7 @@ public:
         return result;
     }
 
-    Status OpenForAppend(const std::filesystem::path& path, std::unique_ptr<AppendFile>& file) override {
+    Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
         UniqueFile handle(::CreateFileW(Absolute(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle) return LastError();
@@ -104,7 +108,7 @@ public:
         return Status::Ok();
     }
 
-    Status CreateTempFile(const std::filesystem::path& folder, std::filesystem::path& path,
+    Status CreateTempFile(const FilePath& folder, FilePath& path,
                           std::unique_ptr<WritableFile>& file) override {
         wchar_t name[MAX_PATH + 1] = {};
         if (::GetTempFileNameW(Absolute(folder).c_str(), L"kvo", 0, name) == 0) return LastError();
@@ -120,7 +124,7 @@ public:
         return Status::Ok();
     }
 
-    Status ReplaceFile(const std::filesystem::path& source, const std::filesystem::path& target) override {
+    Status ReplaceFile(const FilePath& source, const FilePath& target) override {
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
         if (::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) return Move(from, to);
@@ -133,7 +137,7 @@ public:
         return Status::Error(win32::ErrorText(error));
     }
 
-    Status RemoveFile(const std::filesystem::path& path) override {
+    Status RemoveFile(const FilePath& path) override {
         if (::DeleteFileW(Absolute(path).c_str()) || IsNotFound(::GetLastError())) return Status::Ok();
         return LastError();
     }

@@ -2,7 +2,7 @@
 
 #include "codepage936.h"
 
-LoadedLines ReadTextLines(FileSystem& fs, const std::filesystem::path& path) {
+LoadedLines ReadTextLines(FileSystem& fs, const FilePath& path) {
     ReadResult read = fs.ReadFile(path);
     LoadedLines loaded;
     loaded.state = read.state;

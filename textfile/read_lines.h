@@ -1,6 +1,6 @@
 // Reads a whole text file into lines (see TextLines).
 #pragma once
-#include <filesystem>
+#include "textfile/file_path.h"
 
 #include "file_system.h"
 #include "text_lines.h"
@@ -11,4 +11,4 @@ struct LoadedLines {
     std::wstring error;
 };
 
-[[nodiscard]] LoadedLines ReadTextLines(FileSystem& fs, const std::filesystem::path& path);
+[[nodiscard]] LoadedLines ReadTextLines(FileSystem& fs, const FilePath& path);

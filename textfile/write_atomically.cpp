@@ -1,9 +1,9 @@
 #include "file_system.h"
 
-Status WriteFileAtomically(FileSystem& fs, const std::filesystem::path& target, std::string_view bytes) {
-    std::filesystem::path tempPath;
+Status WriteFileAtomically(FileSystem& fs, const FilePath& target, std::string_view bytes) {
+    FilePath tempPath;
     std::unique_ptr<WritableFile> temp;
-    Status status = fs.CreateTempFile(target.parent_path(), tempPath, temp);
+    Status status = fs.CreateTempFile(ParentFolder(target), tempPath, temp);
     if (!status.ok()) return status;
 
     status = temp->Write(bytes);

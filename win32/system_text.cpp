@@ -14,7 +14,7 @@ std::wstring ErrorText(DWORD code) {
     ::LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
         text.pop_back();
-    if (text.empty()) text = L"错误代码 " + std::to_wstring(code);
+    if (text.empty()) text = L"错误代码 " + std::to_wstring(static_cast<unsigned long>(code));
     return text;
 }
 

@@ -13,18 +13,18 @@ public:
     explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
     void FailAt(FaultStep step) { fail_ = step; }
 
-    ReadResult ReadFile(const std::filesystem::path& path) override {
+    ReadResult ReadFile(const FilePath& path) override {
         if (fail_ == FaultStep::Read) return {ReadResult::State::Failed, {}, L"injected read fault"};
         return real_.ReadFile(path);
     }
-    Status OpenForAppend(const std::filesystem::path& path, std::unique_ptr<AppendFile>& file) override {
+    Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
         if (fail_ == FaultStep::OpenForAppend) return Injected();
         std::unique_ptr<AppendFile> real;
         Status status = real_.OpenForAppend(path, real);
         if (status.ok()) file = std::make_unique<FaultyAppend>(std::move(real), fail_);
         return status;
     }
-    Status CreateTempFile(const std::filesystem::path& folder, std::filesystem::path& path,
+    Status CreateTempFile(const FilePath& folder, FilePath& path,
                           std::unique_ptr<WritableFile>& file) override {
         if (fail_ == FaultStep::CreateTemp) return Injected();
         std::unique_ptr<WritableFile> real;
@@ -32,11 +32,11 @@ public:
         if (status.ok()) file = std::make_unique<FaultyWritable>(std::move(real), fail_);
         return status;
     }
-    Status ReplaceFile(const std::filesystem::path& source, const std::filesystem::path& target) override {
+    Status ReplaceFile(const FilePath& source, const FilePath& target) override {
         if (fail_ == FaultStep::Replace) return Injected();
         return real_.ReplaceFile(source, target);
     }
-    Status RemoveFile(const std::filesystem::path& path) override { return real_.RemoveFile(path); }
+    Status RemoveFile(const FilePath& path) override { return real_.RemoveFile(path); }
 
     static Status Injected() { return Status::Error(L"injected fault"); }
 

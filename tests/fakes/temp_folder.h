@@ -26,7 +26,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    [[nodiscard]] std::wstring operator/(const std::string& name) const { return (path_ / name).wstring(); }
 
     // Names of the files now in the folder, sorted.
     [[nodiscard]] std::vector<std::string> Files() const {

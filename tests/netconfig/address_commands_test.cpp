@@ -46,7 +46,7 @@ TEST(ListingCommand, GoesThroughCmdUnlessTheFolderHoldsAPercentSign) {
     const CommandLine percent = ListingCommand(L"C:\\%OS%\\bin");
     EXPECT_EQ(percent.program, Program::Netsh);
     EXPECT_EQ(percent.text, L"netsh.exe interface show interface");
-    EXPECT_EQ(percent.outputFile.wstring(), L"C:\\%OS%\\bin\\ls.txt");
+    EXPECT_EQ(percent.outputFile, L"C:\\%OS%\\bin\\ls.txt");
 
     EXPECT_EQ(ListingCommand(L"C:\\").text, L"cmd.exe /c netsh interface show interface  >\"C:\\ls.txt\"");
 }
