@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Sourced: gives this shell a display (Xvfb unless KEEP_DISPLAY=1 and one is set), the build
+# folder's Wine prefix (made once: about 700 MB, 10-25 s) and a wineserver kept up.
+# Usage: source tools/wine-session.sh build/mingw
+wine_build=$(cd "$1" && pwd)
+export WINEPREFIX=$wine_build/wineprefix WINEDEBUG=-all LANG=zh_CN.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset LC_ALL LANGUAGE
+
+if [ -z "${DISPLAY:-}" ] || [ "${KEEP_DISPLAY:-0}" != 1 ]; then
+  # DISPLAY must be set before the prefix's first Wine command, or no window can be made.
+  for n in $(seq 90 120); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+  done
+  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  wine_xvfb_pid=$!
+  export DISPLAY=:$n
+  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "creating the Wine prefix in $WINEPREFIX (once per build folder)"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+  # No window manager under Xvfb: let Wine draw the caption itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
+wineserver -p >/dev/null 2>&1 || true
+
+wine_session_end() {
+  wineserver -k 2>/dev/null || true
+  [ -n "${wine_xvfb_pid:-}" ] && kill "$wine_xvfb_pid" 2>/dev/null || true
+}
