@@ -15,8 +15,6 @@ source tools/wine-session.sh build/mingw
 trap wine_session_end EXIT
 wine build/mingw/app/netscheme.exe &
 sleep 4   # the welcome box comes first; Enter closes it, then the window is shown
-xdotool_missing=1
-wine cmd /c exit >/dev/null 2>&1 || true
 import -window root build/mingw/screenshot-welcome.png 2>/dev/null || true
 echo "screenshot: build/mingw/screenshot-welcome.png (Ctrl+C ends)"
 wait
