@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the exe and starts it under Wine: on your display when there is one, otherwise under
-# Xvfb, where it saves a screenshot of the window (build/mingw/screenshot.png) and closes it.
+# Xvfb, where it saves a screenshot of the screen (build/mingw/screenshot-welcome.png) and keeps
+# running until Ctrl+C.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
