@@ -320,14 +320,15 @@ void MainWindow::LayoutControls(UINT dpi) {
         // A combo's window height includes its list; the closed height follows the selection
         // field's item height, which is set so the closed box has the table's height.
         ::MoveWindow(control, x, y, width, height + TwipsToPixels(kComboListTwips, d), TRUE);
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        // Wine reads back 2 more than was set, so step from what was set, never from a read.
+        LRESULT item = ::SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        for (int attempt = 0; attempt < 3 && item != CB_ERR && item > 0; ++attempt) {
+            ::SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
             RECT rect{};
             ::GetWindowRect(control, &rect);
             const int difference = height - (rect.bottom - rect.top);
             if (difference == 0) break;
-            const LRESULT item = ::SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-            if (item == CB_ERR || item + difference <= 0) break;
-            ::SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + difference);
+            item += difference;
         }
     }
 }

@@ -22,11 +22,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "creating the Wine prefix in $WINEPREFIX (once per build folder)"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
-  # No window manager under Xvfb: let Wine draw the caption itself.
+  # No window manager under Xvfb: Wine draws the caption itself, and does not wait for a
+  # window manager's answer (2 s each time a window is hidden) when windows are unmanaged.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
 wineserver -p >/dev/null 2>&1 || true
+# Start the prefix's services now: started by a test, they would inherit its output pipe and
+# keep the test runner waiting for its end as long as the server lives.
+wine wineboot.exe </dev/null >/dev/null 2>&1 || true
 
 wine_session_end() {
   wineserver -k 2>/dev/null || true

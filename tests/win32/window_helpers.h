@@ -1,0 +1,195 @@
+// Helpers for tests that drive real windows under Wine: a watcher thread that answers the
+// program's modal boxes, a message pump, the stand-in netsh, and scoped environment variables.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/text_prompt_win32.h"
+
+namespace wintest {
+
+inline std::wstring TextOf(HWND window) {
+    if (!window) return {};
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = L"";
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Dispatches everything queued for this thread; a WM_QUIT left by a destroyed window is dropped.
+inline void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+struct SeenDialog {
+    std::wstring title;
+    std::wstring text;  // the message, or the prompt's text
+    bool icon = false;  // a visible icon beside the text
+    std::vector<std::wstring> buttons;
+};
+
+struct DialogAnswer {
+    int button = IDOK;                  // 0: the close box
+    std::optional<std::wstring> typed;  // put into the prompt's edit first
+};
+
+// Watches for dialogs of this process, notes what they show and answers each in turn (IDOK once
+// the queued answers are used up).
+class DialogWatcher {
+public:
+    explicit DialogWatcher(std::deque<DialogAnswer> answers = {})
+        : answers_(std::move(answers)), thread_([this] { Run(); }) {}
+    ~DialogWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    [[nodiscard]] std::vector<SeenDialog> Seen() const {
+        std::lock_guard lock(mutex_);
+        return seen_;
+    }
+
+private:
+    void Run() {
+        HWND answered = nullptr;
+        while (!stop_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (answered && ::IsWindow(answered)) continue;  // wait until the last one has gone
+            answered = nullptr;
+            HWND dialog = FindDialog();
+            if (!dialog) continue;
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));  // let it finish its init
+            Answer(dialog);
+            answered = dialog;
+        }
+    }
+
+    static HWND FindDialog() {
+        HWND found = nullptr;
+        ::EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                DWORD process = 0;
+                ::GetWindowThreadProcessId(window, &process);
+                if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) || ClassOf(window) != L"#32770")
+                    return TRUE;
+                *reinterpret_cast<HWND*>(param) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    void Answer(HWND dialog) {
+        SeenDialog seen;
+        seen.title = TextOf(dialog);
+        HWND text = ::GetDlgItem(dialog, 0xFFFF);  // a message box's text
+        if (!text) text = ::GetDlgItem(dialog, kPromptTextId);
+        seen.text = TextOf(text);
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+            if (ClassOf(child) == L"Static" || ClassOf(child) == L"STATIC") {
+                if ((style & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
+                    ::SendMessageW(child, STM_GETICON, 0, 0) != 0)
+                    seen.icon = true;
+            } else if ((ClassOf(child) == L"Button" || ClassOf(child) == L"BUTTON") && ::IsWindowVisible(child)) {
+                seen.buttons.push_back(TextOf(child));
+            }
+        }
+        DialogAnswer answer;
+        {
+            std::lock_guard lock(mutex_);
+            seen_.push_back(seen);
+            if (!answers_.empty()) {
+                answer = answers_.front();
+                answers_.pop_front();
+            }
+        }
+        if (answer.typed)
+            ::SendMessageW(::GetDlgItem(dialog, kPromptEditId), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>(answer.typed->c_str()));
+        if (answer.button == 0)
+            ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(dialog, answer.button)));
+    }
+
+    mutable std::mutex mutex_;
+    std::deque<DialogAnswer> answers_;
+    std::vector<SeenDialog> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
+inline std::wstring SystemFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = L"";
+    ::GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + name;
+}
+
+// Puts the stand-in (built beside the test program) where the program looks for netsh.exe.
+inline bool InstallStandInNetsh() {
+    wchar_t self[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring standIn = self;
+    standIn.resize(standIn.find_last_of(L'\\') + 1);
+    standIn += L"stand_in_netsh.exe";
+    return ::CopyFileW(standIn.c_str(), SystemFile(L"netsh.exe").c_str(), FALSE) != 0;
+}
+
+// Reads a UTF-8 file into lines (the stand-in's log).
+inline std::vector<std::wstring> ReadLogLines(const std::wstring& path) {
+    std::vector<std::wstring> lines;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lines;
+    std::string bytes(1 << 16, '\0');
+    DWORD read = 0;
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    ::CloseHandle(file);
+    bytes.resize(read);
+    size_t start = 0;
+    for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = bytes.substr(start, end - start);
+        std::wstring wide(line.size(), L'\0');
+        wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                                              wide.data(), static_cast<int>(wide.size()))));
+        lines.push_back(wide);
+    }
+    return lines;
+}
+
+}  // namespace wintest
