@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "win32/system_text.h"
@@ -43,6 +44,7 @@ public:
     ~Win32Command() override { End(); }
 
     CommandResult Wait(std::chrono::milliseconds bound) override {
+        if (finished_) return *finished_;
         const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(bound.count());
         bool quit = false;
         WPARAM quitCode = 0;
@@ -54,6 +56,10 @@ public:
                 DWORD code = 0;
                 ::GetExitCodeProcess(process_.process.get(), &code);
                 result = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
+                // Under Wine the child's handles (a redirected output file among them) stay
+                // open while its process handle does: let go now, so the caller can remove it.
+                Release();
+                finished_ = result;
                 break;
             }
             const ULONGLONG now = ::GetTickCount64();
@@ -108,8 +114,14 @@ private:
         }
     }
 
+    void Release() {
+        output_read_.reset();
+        process_ = {};
+        job_.reset();
+    }
+
     void End() {
-        if (::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
+        if (!process_.process || ::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
         if (job_) ::TerminateJobObject(job_.get(), 1);
         else ::TerminateProcess(process_.process.get(), 1);
         ::WaitForSingleObject(process_.process.get(), 5000);
@@ -119,6 +131,7 @@ private:
     win32::ProcessInfo process_;
     UniqueHandle output_read_;
     std::string output_;
+    std::optional<CommandResult> finished_;
 };
 
 std::wstring ProgramFile(Program program) {

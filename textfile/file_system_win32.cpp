@@ -37,6 +37,15 @@ Status WriteAll(HANDLE file, std::string_view bytes) {
     return Status::Ok();
 }
 
+// Windows refuses to write a file with the read-only attribute, administrators included; Wine
+// running as root would not, so the attribute is checked here on every system alike.
+Status RefuseReadOnly(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return Status::Error(L"文件带有只读属性。" + win32::ErrorText(ERROR_ACCESS_DENIED));
+    return Status::Ok();
+}
+
 Status CloseFile(UniqueFile& file) {
     const HANDLE h = file.release();
     return (h != INVALID_HANDLE_VALUE && !::CloseHandle(h)) ? LastError() : Status::Ok();
@@ -101,7 +110,9 @@ public:
     }
 
     Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
-        UniqueFile handle(::CreateFileW(Absolute(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+        const std::wstring absolute = Absolute(path);
+        if (Status readOnly = RefuseReadOnly(absolute); !readOnly.ok()) return readOnly;
+        UniqueFile handle(::CreateFileW(absolute.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle) return LastError();
         file = std::make_unique<Win32AppendFile>(std::move(handle));
@@ -128,6 +139,15 @@ public:
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
         if (::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) return Move(from, to);
+        if (Status readOnly = RefuseReadOnly(to); !readOnly.ok()) return readOnly;
+        // A file another program holds open without sharing is found here, before ReplaceFileW:
+        // Wine's would leave a stray temporary file of its own behind.
+        {
+            UniqueFile probe(::CreateFileW(to.c_str(), GENERIC_WRITE | DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!probe) return LastError();
+        }
         if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return Status::Ok();
         const DWORD error = ::GetLastError();

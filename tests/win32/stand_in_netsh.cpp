@@ -1,7 +1,7 @@
 // Stands in for netsh.exe in the Wine prefix's system folder (Wine's own is an empty stub).
 // It appends its command line and current folder to NETSH_STANDIN_LOG, prints a Chinese listing
-// for "show interface" (or NETSH_STANDIN_OUTPUT) in the OEM code page, can sleep for
-// NETSH_STANDIN_SLEEP_MS, and exits with NETSH_STANDIN_EXIT.
+// for "show interface" (or NETSH_STANDIN_OUTPUT, NETSH_STANDIN_REPEAT times) in the OEM code
+// page, can sleep for NETSH_STANDIN_SLEEP_MS, and exits with NETSH_STANDIN_EXIT.
 #include <windows.h>
 
 #include <string>
@@ -57,9 +57,13 @@ int wmain() {
     std::wstring output = Variable(L"NETSH_STANDIN_OUTPUT");
     if (output.empty() && commandLine.find(L"show interface") != std::wstring::npos) output = kListing;
     const std::string bytes = Encode(CP_OEMCP, output);
-    DWORD written = 0;
-    if (!bytes.empty())
+    const std::wstring repeat = Variable(L"NETSH_STANDIN_REPEAT");
+    const unsigned long times = repeat.empty() ? 1 : std::stoul(repeat);
+    for (unsigned long i = 0; i < times && !bytes.empty(); ++i) {
+        DWORD written = 0;
         ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    Log(L"printed");
 
     const std::wstring sleep = Variable(L"NETSH_STANDIN_SLEEP_MS");
     if (!sleep.empty()) {

@@ -44,19 +44,45 @@ struct SeenDialog {
     std::wstring text;  // the message, or the prompt's text
     bool icon = false;  // a visible icon beside the text
     std::vector<std::wstring> buttons;
+    int focusId = 0;  // the control that has the keyboard focus when it shows
 };
 
 struct DialogAnswer {
-    int button = IDOK;                  // 0: the close box
+    DialogAnswer(int button = IDOK, std::optional<std::wstring> typed = {}, std::wstring keys = {})
+        : button(button), typed(std::move(typed)), keys(std::move(keys)) {}
+    int button;                         // 0: the close box
     std::optional<std::wstring> typed;  // put into the prompt's edit first
+    std::wstring keys;                  // then typed where the focus is ("\x1B": Escape)
 };
 
-// Watches for dialogs of this process, notes what they show and answers each in turn (IDOK once
-// the queued answers are used up).
+// Finds a visible top-level window of the process with the given class.
+inline HWND FindTopLevel(DWORD process, const wchar_t* className, bool visibleOnly = true) {
+    struct Query {
+        DWORD process;
+        const wchar_t* className;
+        bool visibleOnly;
+        HWND found;
+    } query{process, className, visibleOnly, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& q = *reinterpret_cast<Query*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != q.process || (q.visibleOnly && !::IsWindowVisible(window)) || ClassOf(window) != q.className)
+                return TRUE;
+            q.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+// Watches for dialogs of a process (this one unless told), notes what they show and answers
+// each in turn (IDOK once the queued answers are used up).
 class DialogWatcher {
 public:
-    explicit DialogWatcher(std::deque<DialogAnswer> answers = {})
-        : answers_(std::move(answers)), thread_([this] { Run(); }) {}
+    explicit DialogWatcher(std::deque<DialogAnswer> answers = {}, DWORD process = ::GetCurrentProcessId())
+        : answers_(std::move(answers)), process_(process), thread_([this] { Run(); }) {}
     ~DialogWatcher() {
         stop_ = true;
         thread_.join();
@@ -76,27 +102,12 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             if (answered && ::IsWindow(answered)) continue;  // wait until the last one has gone
             answered = nullptr;
-            HWND dialog = FindDialog();
+            HWND dialog = FindTopLevel(process_, L"#32770");
             if (!dialog) continue;
             std::this_thread::sleep_for(std::chrono::milliseconds(30));  // let it finish its init
             Answer(dialog);
             answered = dialog;
         }
-    }
-
-    static HWND FindDialog() {
-        HWND found = nullptr;
-        ::EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                DWORD process = 0;
-                ::GetWindowThreadProcessId(window, &process);
-                if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) || ClassOf(window) != L"#32770")
-                    return TRUE;
-                *reinterpret_cast<HWND*>(param) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
     }
 
     void Answer(HWND dialog) {
@@ -115,6 +126,10 @@ private:
                 seen.buttons.push_back(TextOf(child));
             }
         }
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        if (::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &gui) && gui.hwndFocus)
+            seen.focusId = ::GetDlgCtrlID(gui.hwndFocus);
         DialogAnswer answer;
         {
             std::lock_guard lock(mutex_);
@@ -127,6 +142,12 @@ private:
         if (answer.typed)
             ::SendMessageW(::GetDlgItem(dialog, kPromptEditId), WM_SETTEXT, 0,
                            reinterpret_cast<LPARAM>(answer.typed->c_str()));
+        for (wchar_t c : answer.keys) {  // Escape as a key press, so the dialog's loop sees it
+            if (c == L'\x1B')
+                ::PostMessageW(gui.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 1);
+            else
+                ::PostMessageW(gui.hwndFocus, WM_CHAR, c, 1);
+        }
         if (answer.button == 0)
             ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         else
@@ -137,6 +158,7 @@ private:
     mutable std::mutex mutex_;
     std::deque<DialogAnswer> answers_;
     std::vector<SeenDialog> seen_;
+    DWORD process_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -1,0 +1,117 @@
+// The real runner against the stand-in netsh in the prefix's system folder: the exact command
+// line, the system folder as current folder, exit codes, captured OEM output, the time bound,
+// and the listing redirected by cmd into folders with awkward names.
+#include "netconfig/command_runner_win32.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_folder.h"
+#include "netconfig/listing_command.h"
+#include "win32/system_text.h"
+#include "window_helpers.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using wintest::ReadLogLines;
+using wintest::ScopedVariable;
+
+const std::string kListingBytes =  // the stand-in's listing as cmd writes it to the file, in 936
+    "\r\n\xB9\xDC\xC0\xED\xD4\xB1\xD7\xB4\xCC\xAC";
+
+class CommandRunnerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(wintest::InstallStandInNetsh()); }
+
+    [[nodiscard]] std::vector<std::wstring> Log() const { return ReadLogLines(log_path_); }
+    [[nodiscard]] bool Logged(const std::wstring& entry) const {
+        const auto lines = Log();
+        return std::find(lines.begin(), lines.end(), entry) != lines.end();
+    }
+
+    TempFolder folder_;
+    std::wstring log_path_ = folder_ / "netsh.log";
+    ScopedVariable log_{L"NETSH_STANDIN_LOG", log_path_};
+    std::unique_ptr<CommandRunner> runner_ = MakeSystemCommandRunner();
+};
+
+TEST_F(CommandRunnerTest, NetshGetsTheExactLineInTheSystemFolderAndItsOutputIsDecoded) {
+    ScopedVariable output(L"NETSH_STANDIN_OUTPUT", L"确定。\r\n");
+    const std::wstring line = L"netsh interface ip set address name=\"以太网 2\" source=static addr=10.0.0.7 mask=255.0.0.0 gateway=10.0.0.1 ";
+    const CommandResult result = RunToEnd(*runner_, {Program::Netsh, line, {}}, 20s);
+    EXPECT_EQ(result.outcome, CommandResult::Outcome::Exited);
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_EQ(result.output, L"确定。\r\n");
+    EXPECT_TRUE(Logged(L"line:" + line));
+    EXPECT_TRUE(Logged(L"folder:" + win32::SystemFolder()));
+}
+
+TEST_F(CommandRunnerTest, ANonZeroExitIsAFailureWithWhatNetshSaid) {
+    ScopedVariable output(L"NETSH_STANDIN_OUTPUT", L"此接口上已启用 DHCP。");
+    ScopedVariable exit(L"NETSH_STANDIN_EXIT", L"1");
+    const CommandResult result = RunToEnd(*runner_, {Program::Netsh, L"netsh interface ip set address name=\"以太网\" source=dhcp", {}}, 20s);
+    EXPECT_EQ(result.outcome, CommandResult::Outcome::Exited);
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_EQ(result.output, L"此接口上已启用 DHCP。");
+}
+
+TEST_F(CommandRunnerTest, MoreOutputThanThePipeHoldsDoesNotStallTheChild) {
+    ScopedVariable output(L"NETSH_STANDIN_OUTPUT", std::wstring(1000, L'网'));
+    ScopedVariable repeat(L"NETSH_STANDIN_REPEAT", L"300");  // 600 KB through a 64 KB pipe
+    const CommandResult result = RunToEnd(*runner_, {Program::Netsh, L"netsh", {}}, 30s);
+    EXPECT_EQ(result.outcome, CommandResult::Outcome::Exited);
+    EXPECT_FALSE(result.output.empty());
+    EXPECT_LE(result.output.size(), 64u * 1024u);
+    EXPECT_TRUE(Logged(L"printed"));
+}
+
+TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedAndCountsAsFailed) {
+    ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
+    const auto started = std::chrono::steady_clock::now();
+    const CommandResult result = RunToEnd(*runner_, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 300ms);
+    EXPECT_EQ(result.outcome, CommandResult::Outcome::TimedOut);
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
+    ::Sleep(2000);
+    EXPECT_TRUE(Logged(L"printed"));
+    EXPECT_FALSE(Logged(L"woke")) << "cmd's netsh outlived the time bound";
+}
+
+TEST_F(CommandRunnerTest, AQuitMessageThatArrivesWhileWaitingIsKeptForTheLoop) {
+    ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"200");
+    ::PostQuitMessage(7);
+    const CommandResult result = RunToEnd(*runner_, {Program::Netsh, L"netsh", {}}, 20s);
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_TRUE(Logged(L"woke"));
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+// Folders with characters that mean something to cmd; the listing must land in each one.
+TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
+    const std::vector<std::wstring> names = {L"a b&c^d(e)", L"方案 工具", L"x%OS%y", L"100%"};
+    for (const std::wstring& name : names) {
+        const std::wstring folder = (folder_.path() / name).wstring();
+        SCOPED_TRACE(folder_.path() / name);
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        auto started = runner_->Start(ListingCommand(folder));
+        const CommandResult result = started->Wait(20s);
+        EXPECT_TRUE(result.Succeeded()) << result.exitCode;
+        const std::string bytes = ReadBytes(std::filesystem::path(folder) / "ls.txt");
+        EXPECT_EQ(bytes.substr(0, kListingBytes.size()), kListingBytes);
+        // The command object still lives, as while the program reads the listing: no handle is left.
+        EXPECT_TRUE(::DeleteFileW((folder + L"\\ls.txt").c_str())) << ::GetLastError();
+    }
+    // Nothing was written anywhere else, such as a folder named after an expanded %OS%.
+    std::vector<std::wstring> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) found.push_back(entry.path().filename().wstring());
+    std::vector<std::wstring> expected = names;
+    expected.push_back(L"netsh.log");
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// The built exe as a user gets it: its resources and imports, and a whole start-up from a copy
+// in a folder with an awkward name, with the stand-in netsh answering the listing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/main_window_win32.h"
+#include "fakes/temp_folder.h"
+#include "win32/system_text.h"
+#include "window_helpers.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::wstring ProgramPath() {
+    const std::string built = NETSCHEME_EXE;  // a Unix path when cross-built: Wine's Z: drive
+    std::wstring path(built.begin(), built.end());
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path.front() == L'\\' ? L"Z:" + path : path;
+}
+
+std::string Resource(HMODULE module, const wchar_t* type, int id) {
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    if (!found) return {};
+    const void* data = ::LockResource(::LoadResource(module, found));
+    return std::string(static_cast<const char*>(data), ::SizeofResource(module, found));
+}
+
+// The DLL names in the import table, read from the file itself.
+std::vector<std::string> ImportedDlls(const std::string& image) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
+    const auto* sections = IMAGE_FIRST_SECTION(nt);
+    auto offset = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i)
+            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].Misc.VirtualSize)
+                return rva - sections[i].VirtualAddress + sections[i].PointerToRawData;
+        return 0;
+    };
+    std::vector<std::string> names;
+    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image.data() + offset(table)); entry->Name; ++entry)
+        names.emplace_back(image.data() + offset(entry->Name));
+    return names;
+}
+
+TEST(Program, CarriesTheIconVersionBlockAndAManifestThatAsksForNoRaisedRights) {
+    HMODULE module = ::LoadLibraryExW(ProgramPath().c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr) << ::GetLastError();
+    const std::string manifest = Resource(module, RT_MANIFEST, 1);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm<"), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
+
+    const std::string icons = Resource(module, RT_GROUP_ICON, 1);
+    ASSERT_GE(icons.size(), 6u);
+    const auto count = static_cast<unsigned char>(icons[4]);
+    bool has32 = false;
+    for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= icons.size(); ++i)
+        has32 = has32 || (icons[6 + 14 * i] == 32 && icons[6 + 14 * i + 1] == 32);
+    EXPECT_TRUE(has32);
+
+    const std::string version = Resource(module, RT_VERSION, 1);
+    const std::wstring wide(reinterpret_cast<const wchar_t*>(version.data()), version.size() / sizeof(wchar_t));
+    EXPECT_NE(wide.find(L"080404b0"), std::wstring::npos);
+    EXPECT_NE(wide.find(L"网络方案切换"), std::wstring::npos);
+    ::FreeLibrary(module);
+}
+
+TEST(Program, ImportsOnlyDllsOfTheSystemFolder) {
+    const std::string image = ReadBytes(std::filesystem::path(ProgramPath()));
+    const auto dlls = ImportedDlls(image);
+    EXPECT_FALSE(dlls.empty());
+    for (const std::string& dll : dlls) {
+        const std::wstring path = win32::SystemFolder() + L"\\" + std::wstring(dll.begin(), dll.end());
+        EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << dll;
+        std::string lower = dll;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(lower.find("libstdc++"), std::string::npos);
+        EXPECT_EQ(lower.find("winpthread"), std::string::npos);
+        EXPECT_EQ(lower.find("libgcc"), std::string::npos);
+    }
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        if (::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 255)
+            ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text);
+    }
+    return items;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds bound = 10s) {
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// From a copy of the exe: welcome box while the window is hidden, then the window with the
+// schemes and the adapters listed, the listing file gone, and the close box ends it cleanly.
+TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
+    ASSERT_TRUE(wintest::InstallStandInNetsh());
+    TempFolder root;
+    wintest::ScopedVariable log(L"NETSH_STANDIN_LOG", root / "netsh.log");
+    for (const std::wstring name : {L"网络 工具 (1)&^", L"x%OS%y"}) {
+        const std::filesystem::path folder = root.path() / name;
+        SCOPED_TRACE(folder);
+        std::filesystem::create_directories(folder);
+        const std::wstring exe = (folder / "netscheme.exe").wstring();
+        ASSERT_TRUE(::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE));
+        WriteBytes(folder / "ui.kvo", "name:home\r\nIP:192.168.1.20\r\n");
+        WriteBytes(folder / "ls.txt", "left over\r\n");
+
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::wstring line = L"\"" + exe + L"\"";
+        ASSERT_TRUE(::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     root.path().wstring().c_str(), &startup, &info));
+        bool hiddenDuringWelcome = false;
+        std::vector<wintest::SeenDialog> seen;
+        {
+            wintest::DialogWatcher watcher({}, info.dwProcessId);
+            EXPECT_TRUE(WaitFor([&] {
+                HWND main = wintest::FindTopLevel(info.dwProcessId, kMainWindowClass, false);
+                if (!watcher.Seen().empty() || !wintest::FindTopLevel(info.dwProcessId, L"#32770")) return false;
+                hiddenDuringWelcome = main && !::IsWindowVisible(main);
+                return true;
+            }));
+            EXPECT_TRUE(WaitFor([&] { return wintest::FindTopLevel(info.dwProcessId, kMainWindowClass) != nullptr; }));
+            seen = watcher.Seen();
+        }
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].text.rfind(L"欢迎使用，欢迎指正，不定时更新。\r\n", 0), 0u);
+        EXPECT_TRUE(hiddenDuringWelcome);
+
+        HWND main = wintest::FindTopLevel(info.dwProcessId, kMainWindowClass);
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(ComboItems(::GetDlgItem(main, static_cast<int>(ControlId::Combo2))),
+                  (std::vector<std::wstring>{L"以太网", L"WLAN2"}));
+        EXPECT_EQ(ComboItems(::GetDlgItem(main, static_cast<int>(ControlId::Combo1))), std::vector<std::wstring>{L"home"});
+        EXPECT_FALSE(std::filesystem::exists(folder / "ls.txt"));
+        EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "name:home\r\nIP:192.168.1.20\r\n");
+
+        // The manifest's awareness, seen on its window (Wine answers unaware for other processes).
+        EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(main)),
+                  DPI_AWARENESS_PER_MONITOR_AWARE);
+
+        ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(::WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+        DWORD code = 99;
+        ::GetExitCodeProcess(info.hProcess, &code);
+        EXPECT_EQ(code, 0u);
+        ::TerminateProcess(info.hProcess, 1);  // only if it is still there
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+    const auto lines = wintest::ReadLogLines(root / "netsh.log");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"line:netsh interface show interface  "), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"line:netsh.exe interface show interface"), lines.end());
+}
+
+}  // namespace
