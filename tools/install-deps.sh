@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only when some are missing.
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 libbenchmark-dev clang-14 libclang-rt-14-dev wine wine64 xvfb xauth x11-apps imagemagick locales fonts-wqy-microhei fonts-wine)
+          binutils-mingw-w64-x86-64 libbenchmark-dev clang-14 libclang-rt-14-dev wine wine64 xvfb xauth x11-apps xdotool imagemagick locales fonts-wqy-microhei fonts-wine)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()

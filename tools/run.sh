@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# Builds the exe and starts it under Wine: on your display when there is one, otherwise under
-# Xvfb, where it saves a screenshot of the screen (build/mingw/screenshot-welcome.png) and keeps
-# running until Ctrl+C.
+# Builds the exe and starts it under Wine. With a display, it opens there as on Windows.
+# Without one it runs under Xvfb: screenshots of the welcome box and, after Enter has closed
+# it, of the main window go to build/mingw/screenshot-*.png; it then keeps running until Ctrl+C.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target netscheme
+exe=build/mingw/app/netscheme.exe
 if [ -n "${DISPLAY:-}" ]; then
   export KEEP_DISPLAY=1
   source tools/wine-session.sh build/mingw
-  exec wine build/mingw/app/netscheme.exe
+  exec wine "$exe"
 fi
 source tools/wine-session.sh build/mingw
 trap wine_session_end EXIT
-wine build/mingw/app/netscheme.exe &
-sleep 4   # the welcome box comes first; Enter closes it, then the window is shown
-import -window root build/mingw/screenshot-welcome.png 2>/dev/null || true
-echo "screenshot: build/mingw/screenshot-welcome.png (Ctrl+C ends)"
-wait
+shot() { xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:build/mingw/screenshot-$1.png"; }
+wine "$exe" &
+pid=$!
+sleep 3
+shot welcome
+xdotool key Return   # the welcome box has the keyboard focus
+sleep 2
+shot main
+echo "screenshots: build/mingw/screenshot-welcome.png, build/mingw/screenshot-main.png"
+echo "the tool is running under Xvfb on $DISPLAY; Ctrl+C ends it"
+wait "$pid"
