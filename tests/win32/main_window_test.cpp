@@ -51,6 +51,9 @@ protected:
         return watcher.Seen();
     }
 
+    // Every control at its table rectangle for the window's present DPI.
+    void ExpectTwipsLayout() const;
+
     void Click(ControlId id) { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
 
     [[nodiscard]] std::vector<std::wstring> ComboItems(ControlId id) const {
@@ -95,7 +98,34 @@ TEST_F(MainWindowTest, HasAFixedFrameWithOnlyACloseBoxNoTaskbarButtonAndOpensCen
     EXPECT_LE(std::abs((frame.top + frame.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 2);
 }
 
+// The screen DPI this run was started with (see cmake/wine-dpi-run.sh); 96 otherwise.
+UINT ExpectedDpi() {
+    wchar_t value[16] = L"";
+    return ::GetEnvironmentVariableW(L"EXPECTED_DPI", value, 16) ? static_cast<UINT>(std::wcstoul(value, nullptr, 10)) : 96;
+}
+
+TEST_F(MainWindowTest, OpensAtTheScreenDpi) { EXPECT_EQ(window_->dpi(), ExpectedDpi()); }
+
 TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) {
+    ExpectTwipsLayout();
+}
+
+TEST_F(MainWindowTest, ADpiChangeLaysTheWindowOutAgainWithScaledFonts) {
+    const UINT dpi = window_->dpi() == 144 ? 192 : 144;
+    RECT suggested{100, 80, 100 + 900, 80 + 950};
+    ::SendMessageW(Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window_->dpi(), dpi);
+    ExpectTwipsLayout();
+    RECT frame{};
+    ::GetWindowRect(Main(), &frame);
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(ControlId::Text1), WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, FontHeight(static_cast<int>(dpi)));
+}
+
+void MainWindowTest::ExpectTwipsLayout() const {
     for (const ControlSpec& spec : kControls) {
         SCOPED_TRACE(static_cast<int>(spec.id));
         const RECT rect = ClientRectOf(Control(spec.id));

@@ -1,0 +1,27 @@
+// Line splitting and 936 decoding of any bytes: the raw lines, joined with the line ends they
+// lost, give the input back, and no decoded text holds a line feed.
+#include <cstdint>
+#include <string>
+
+#include "fuzz_check.h"
+#include "textfile/codepage936.h"
+#include "textfile/text_lines.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    Codepage936 codepage;
+    const TextLines lines(bytes, codepage);
+    std::string joined;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        FUZZ_CHECK(lines.raw(i).find('\n') == std::string_view::npos);
+        FUZZ_CHECK(lines.text(i).find(L'\n') == std::wstring::npos);
+        FUZZ_CHECK(lines.raw(i).empty() == lines.text(i).empty());
+        joined += lines.raw(i);
+        // The line ended at LF, with the CR before it dropped, unless it is the unended last one.
+        const size_t at = joined.size();
+        if (at < bytes.size() && bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') joined += "\r\n";
+        else if (at < bytes.size()) joined += '\n';
+    }
+    FUZZ_CHECK(joined == bytes);
+    return 0;
+}
