@@ -4,6 +4,7 @@
 #include <uxtheme.h>
 
 #include "text_prompt_win32.h"
+#include "win32/system_library.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ std::wstring WindowText(HWND window) {
 UINT PrimaryMonitorDpi() {
     UINT x = 96, y = 96;
     HMONITOR monitor = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    if (FAILED(::GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y))) return 96;
+    const win32::SystemFunction<decltype(::GetDpiForMonitor)> getDpi(L"shcore.dll", "GetDpiForMonitor");
+    if (!getDpi || FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &x, &y))) return 96;
     return y;
 }
 
@@ -167,6 +169,7 @@ LRESULT MainWindow::OnCreate() {
     dpi_ = ::GetDpiForWindow(hwnd_);
     MakeFonts(dpi_);
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
     for (size_t i = 0; i < kControls.size(); ++i) {
         const ControlSpec& spec = kControls[i];
         const std::wstring caption(spec.caption);
@@ -176,7 +179,7 @@ LRESULT MainWindow::OnCreate() {
         if (!control) return -1;
         controls_[IndexOf(spec.id)] = control;
         // A themed group box ignores the caption colour; " " (not "") also works under Wine.
-        if (spec.kind == ControlKind::Frame) ::SetWindowTheme(control, L" ", L" ");
+        if (spec.kind == ControlKind::Frame && setTheme) setTheme(control, L" ", L" ");
     }
     // A combo's edit and list send their own WM_CTLCOLOR* messages: know them to colour them.
     COMBOBOXINFO info{};

@@ -60,11 +60,18 @@ struct WindowTraits {
     static void Close(Handle h) noexcept { ::DestroyWindow(h); }
 };
 
+struct LibraryTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::FreeLibrary(h); }
+};
+
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileTraits>;
 using UniqueFont = Unique<FontTraits>;
 using UniqueBrush = Unique<BrushTraits>;
 using UniqueWindow = Unique<WindowTraits>;
+using UniqueLibrary = Unique<LibraryTraits>;
 
 // The two handles CreateProcessW returns.
 struct ProcessInfo {
