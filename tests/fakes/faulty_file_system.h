@@ -1,6 +1,8 @@
 // A file system that passes every call to the real one, except the one step a test makes fail.
 // A failing Write writes half of its bytes first, like a disk that fills up mid-write.
+// `onStep` sees every step before it happens (a test can end the process there).
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,27 +14,32 @@ class FaultyFileSystem final : public FileSystem {
 public:
     explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
     void FailAt(FaultStep step) { fail_ = step; }
+    std::function<void(FaultStep)> onStep;
 
     ReadResult ReadFile(const FilePath& path) override {
+        Step(FaultStep::Read);
         if (fail_ == FaultStep::Read) return {ReadResult::State::Failed, {}, L"injected read fault"};
         return real_.ReadFile(path);
     }
     Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
+        Step(FaultStep::OpenForAppend);
         if (fail_ == FaultStep::OpenForAppend) return Injected();
         std::unique_ptr<AppendFile> real;
         Status status = real_.OpenForAppend(path, real);
-        if (status.ok()) file = std::make_unique<FaultyAppend>(std::move(real), fail_);
+        if (status.ok()) file = std::make_unique<FaultyAppend>(std::move(real), *this);
         return status;
     }
     Status CreateTempFile(const FilePath& folder, FilePath& path,
                           std::unique_ptr<WritableFile>& file) override {
+        Step(FaultStep::CreateTemp);
         if (fail_ == FaultStep::CreateTemp) return Injected();
         std::unique_ptr<WritableFile> real;
         Status status = real_.CreateTempFile(folder, path, real);
-        if (status.ok()) file = std::make_unique<FaultyWritable>(std::move(real), fail_);
+        if (status.ok()) file = std::make_unique<FaultyWritable>(std::move(real), *this);
         return status;
     }
     Status ReplaceFile(const FilePath& source, const FilePath& target) override {
+        Step(FaultStep::Replace);
         if (fail_ == FaultStep::Replace) return Injected();
         return real_.ReplaceFile(source, target);
     }
@@ -41,35 +48,45 @@ public:
     static Status Injected() { return Status::Error(L"injected fault"); }
 
 private:
+    void Step(FaultStep step) const {
+        if (onStep) onStep(step);
+    }
+
     class FaultyAppend final : public AppendFile {
     public:
-        FaultyAppend(std::unique_ptr<AppendFile> real, FaultStep fail) : real_(std::move(real)), fail_(fail) {}
+        FaultyAppend(std::unique_ptr<AppendFile> real, const FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
         Status Append(std::string_view block) override {
-            return fail_ == FaultStep::Append ? Injected() : real_->Append(block);
+            fs_.Step(FaultStep::Append);
+            return fs_.fail_ == FaultStep::Append ? Injected() : real_->Append(block);
         }
         Status Close() override { return real_->Close(); }
 
     private:
         std::unique_ptr<AppendFile> real_;
-        FaultStep fail_;
+        const FaultyFileSystem& fs_;
     };
     class FaultyWritable final : public WritableFile {
     public:
-        FaultyWritable(std::unique_ptr<WritableFile> real, FaultStep fail) : real_(std::move(real)), fail_(fail) {}
+        FaultyWritable(std::unique_ptr<WritableFile> real, const FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
         Status Write(std::string_view bytes) override {
-            if (fail_ != FaultStep::Write) return real_->Write(bytes);
+            fs_.Step(FaultStep::Write);
+            if (fs_.fail_ != FaultStep::Write) return real_->Write(bytes);
             (void)real_->Write(bytes.substr(0, bytes.size() / 2));
             return Injected();
         }
-        Status Sync() override { return fail_ == FaultStep::Sync ? Injected() : real_->Sync(); }
+        Status Sync() override {
+            fs_.Step(FaultStep::Sync);
+            return fs_.fail_ == FaultStep::Sync ? Injected() : real_->Sync();
+        }
         Status Close() override {
+            fs_.Step(FaultStep::Close);
             Status status = real_->Close();
-            return fail_ == FaultStep::Close ? Injected() : status;
+            return fs_.fail_ == FaultStep::Close ? Injected() : status;
         }
 
     private:
         std::unique_ptr<WritableFile> real_;
-        FaultStep fail_;
+        const FaultyFileSystem& fs_;
     };
 
     FileSystem& real_;

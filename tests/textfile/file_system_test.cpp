@@ -9,6 +9,8 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -90,6 +92,41 @@ TEST(FileSystem, AppendThatFailsPartWayCutsTheFileBackToItsOldLength) {
     EXPECT_FALSE(status.detail().empty());
     EXPECT_TRUE(file->Close().ok());
     EXPECT_EQ(ReadBytes(folder / "ui.kvo"), std::string(100, 'a'));
+}
+
+// The process dies before each step of a rewrite, and once after the last: the scheme file is
+// whole, old or new, and the next rewrite works whatever temporary file the dead one left.
+TEST(FileSystem, AProcessKilledAnywhereInARewriteLeavesTheOldOrTheNewFileWhole) {
+    const std::string before = "name:home\r\nIP:1.2.3.4\r\n";
+    const std::string after = "2026/12/7-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:home\r\nIP:1.2.3.4\r\n";
+    const FaultStep steps[] = {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close,
+                               FaultStep::Replace, FaultStep::None};
+    for (FaultStep killAt : steps) {
+        SCOPED_TRACE(static_cast<int>(killAt));
+        TempFolder folder;
+        WriteBytes(folder / "ui.kvo", before);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            auto real = MakeSystemFileSystem();
+            FaultyFileSystem fs(*real);
+            fs.onStep = [killAt](FaultStep step) {
+                if (step == killAt) ::_exit(9);
+            };
+            const bool written = WriteFileAtomically(fs, folder / "ui.kvo", after).ok();
+            ::_exit(written ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), killAt == FaultStep::None ? 0 : 9);
+        const std::string now = ReadBytes(folder / "ui.kvo");
+        EXPECT_EQ(now, killAt == FaultStep::None ? after : before);
+
+        auto fs = MakeSystemFileSystem();
+        EXPECT_TRUE(WriteFileAtomically(*fs, folder / "ui.kvo", after + "\r\n").ok());
+        EXPECT_EQ(ReadBytes(folder / "ui.kvo"), after + "\r\n");
+    }
 }
 #endif
 
