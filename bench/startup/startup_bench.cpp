@@ -1,0 +1,127 @@
+// Start-up under Wine: process start to the welcome box, and its OK to the main window shown
+// with the adapter list filled, for the tool and for a minimal program doing the same visible
+// steps, alternating runs. Prints the medians and the ratios.
+// Usage: startup_bench.exe <netscheme.exe> <minimal_startup.exe> [runs]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Found {
+    DWORD process;
+    bool dialog;
+    HWND window;
+};
+
+HWND FindWindowOf(DWORD process, bool dialog) {
+    Found found{process, dialog, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& f = *reinterpret_cast<Found*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = L"";
+            ::GetClassNameW(window, name, 64);
+            if (owner != f.process || !::IsWindowVisible(window) || (std::wstring(name) == L"#32770") != f.dialog)
+                return TRUE;
+            f.window = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.window;
+}
+
+template <typename Condition>
+HWND Poll(Condition condition) {
+    const auto end = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < end) {
+        if (HWND window = condition()) return window;
+        ::Sleep(1);
+    }
+    return nullptr;
+}
+
+struct Run {
+    double welcome = 0;  // ms from CreateProcess to the welcome box shown
+    double window = 0;   // ms from OK to the main window shown
+};
+
+bool StartOnce(const std::wstring& exe, Run& run) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring line = L"\"" + exe + L"\"";
+    const auto start = Clock::now();
+    if (!::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    HWND box = Poll([&] { return FindWindowOf(info.dwProcessId, true); });
+    const auto shown = Clock::now();
+    if (box) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND main = box ? Poll([&] { return FindWindowOf(info.dwProcessId, false); }) : nullptr;
+    const auto ready = Clock::now();
+    if (main) ::PostMessageW(main, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    run.welcome = std::chrono::duration<double, std::milli>(shown - start).count();
+    run.window = std::chrono::duration<double, std::milli>(ready - shown).count();
+    return box && main;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: startup_bench <netscheme.exe> <minimal_startup.exe> [runs]\n");
+        return 2;
+    }
+    const int runs = argc > 3 ? std::max(1, _wtoi(argv[3])) : 15;
+    // Copies in a fresh folder each, so neither finds a scheme file or listing of the other.
+    const auto root = std::filesystem::temp_directory_path() / "startup-bench";
+    std::vector<std::wstring> programs;
+    for (int i = 1; i <= 2; ++i) {
+        const auto folder = root / std::to_wstring(i);
+        std::filesystem::create_directories(folder);
+        const auto copy = folder / std::filesystem::path(argv[i]).filename();
+        std::filesystem::copy_file(argv[i], copy, std::filesystem::copy_options::overwrite_existing);
+        programs.push_back(copy.wstring());
+    }
+    std::vector<double> welcome[2], window[2];
+    Run warm;
+    StartOnce(programs[0], warm);  // the first Wine start of anything pays for loading Wine itself
+    StartOnce(programs[1], warm);
+    for (int r = 0; r < runs; ++r) {
+        for (int p = 0; p < 2; ++p) {
+            Run run;
+            if (!StartOnce(programs[p], run)) {
+                std::fprintf(stderr, "run %d of program %d did not show both windows\n", r, p);
+                return 1;
+            }
+            welcome[p].push_back(run.welcome);
+            window[p].push_back(run.window);
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+    const double tw = Median(welcome[0]), mw = Median(welcome[1]);
+    const double tm = Median(window[0]), mm = Median(window[1]);
+    std::printf("runs: %d each, medians in ms\n", runs);
+    std::printf("%-28s %10s %10s %8s\n", "", "tool", "minimal", "ratio");
+    std::printf("%-28s %10.1f %10.1f %8.2f\n", "start -> welcome box", tw, mw, tw / mw);
+    std::printf("%-28s %10.1f %10.1f %8.2f\n", "OK -> window with adapters", tm, mm, tm / mm);
+    std::printf("%-28s %10.1f %10.1f %8.2f\n", "total", tw + tm, mw + mm, (tw + tm) / (mw + mm));
+    return 0;
+}
