@@ -9,13 +9,12 @@
 #include "textfile/text_lines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
-    const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const SchemeInput input = SplitSchemeInput(data, size);
     Codepage936 codepage;
-    const TextLines lines(bytes, codepage);
+    const TextLines lines(input.file, codepage);
     const auto names = ListSchemeNames(lines);
     if (names.empty()) return 0;
-    const std::wstring name = names[data[0] % names.size()];
+    const std::wstring name = names[input.choice % names.size()];
     const auto marked = FindLastNameLine(lines, name);
     FUZZ_CHECK(marked.has_value());
 

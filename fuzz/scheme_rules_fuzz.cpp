@@ -9,16 +9,15 @@
 #include "textfile/text_lines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
-    const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const SchemeInput input = SplitSchemeInput(data, size);
     Codepage936 codepage;
-    const TextLines lines(bytes, codepage);
+    const TextLines lines(input.file, codepage);
     const auto names = ListSchemeNames(lines);
     size_t nameLines = 0;
     for (size_t i = 0; i < lines.size(); ++i) nameLines += lines.text(i).starts_with(L"name:");
     FUZZ_CHECK(names.size() == nameLines);
 
-    const std::wstring picked = names.empty() ? L"none" : names[data[0] % names.size()];
+    const std::wstring picked = names.empty() ? L"none" : names[input.choice % names.size()];
     for (const FieldWrite& write : LoadSchemeWrites(lines, picked)) FUZZ_CHECK(write.field < 5);
     if (!names.empty()) {
         const auto line = FindLastNameLine(lines, picked);

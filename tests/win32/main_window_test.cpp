@@ -56,6 +56,14 @@ protected:
 
     void Click(ControlId id) { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
 
+    // Clicks the button with the boxes it opens answered in turn; gives what they showed.
+    std::vector<wintest::SeenDialog> ClickAnswering(ControlId id, std::deque<DialogAnswer> answers = {}) {
+        DialogWatcher watcher(std::move(answers));
+        Click(id);
+        Pump();
+        return watcher.Seen();
+    }
+
     [[nodiscard]] std::vector<std::wstring> ComboItems(ControlId id) const {
         std::vector<std::wstring> items;
         HWND combo = Control(id);
@@ -270,15 +278,10 @@ TEST_F(MainWindowTest, EscapeDoesNothingAndEnterClicksTheFocusedButton) {
 TEST_F(MainWindowTest, AddingThroughThePromptAppendsTheBlockAndListsIt) {
     LoadAndShow();
     window_->SetFieldText(0, L"10.1.2.3");
-    {
-        DialogWatcher watcher({DialogAnswer{IDOK, L"实验室"}});
-        Click(ControlId::Command5);
-        Pump();
-        const auto seen = watcher.Seen();
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].title, L"输入 当前方案 的名称");
-        EXPECT_EQ(seen[0].text, L"输入 当前方案 的名称");
-    }
+    const auto seen = ClickAnswering(ControlId::Command5, {DialogAnswer{IDOK, L"实验室"}});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title, L"输入 当前方案 的名称");
+    EXPECT_EQ(seen[0].text, L"输入 当前方案 的名称");
     const std::string bytes = ReadBytes(folder_.path() / "ui.kvo");
     EXPECT_EQ(bytes.rfind("name:\xCA\xB5\xD1\xE9\xCA\xD2\r\nIP:10.1.2.3\r\n", 0), 0u);
     EXPECT_EQ(ComboItems(ControlId::Combo1), std::vector<std::wstring>{L"实验室"});
@@ -286,12 +289,7 @@ TEST_F(MainWindowTest, AddingThroughThePromptAppendsTheBlockAndListsIt) {
 
 TEST_F(MainWindowTest, ACancelledPromptWritesNothing) {
     LoadAndShow();
-    {
-        DialogWatcher watcher({DialogAnswer{IDCANCEL, L"不要"}});
-        Click(ControlId::Command5);
-        Pump();
-        EXPECT_EQ(watcher.Seen().size(), 1u);
-    }
+    EXPECT_EQ(ClickAnswering(ControlId::Command5, {DialogAnswer{IDCANCEL, L"不要"}}).size(), 1u);
     EXPECT_EQ(ReadBytes(folder_.path() / "ui.kvo"), "");
     EXPECT_TRUE(ComboItems(ControlId::Combo1).empty());
 }
@@ -300,13 +298,7 @@ TEST_F(MainWindowTest, DeletingMarksTheSchemeThenSaysSo) {
     WriteBytes(folder_.path() / "ui.kvo", kTwoSchemes);
     LoadAndShow();
     ::SetWindowTextW(Control(ControlId::Combo1), L"home");
-    std::vector<wintest::SeenDialog> seen;
-    {
-        DialogWatcher watcher;
-        Click(ControlId::Command1);
-        Pump();
-        seen = watcher.Seen();
-    }
+    const auto seen = ClickAnswering(ControlId::Command1);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"删除成功！");
     EXPECT_EQ(ReadBytes(folder_.path() / "ui.kvo").rfind("2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:home\r\n", 0), 0u);
@@ -323,13 +315,7 @@ TEST_F(MainWindowTest, TheWindowTakesNoInputWhileACommandRunsAndGetsItsFocusBack
         ::SendMessageW(Main(), WM_COMMAND, MAKEWPARAM(ControlId::Command4, BN_CLICKED),
                        reinterpret_cast<LPARAM>(Control(ControlId::Command4)));
     };
-    std::vector<wintest::SeenDialog> seen;
-    {
-        DialogWatcher watcher;
-        Click(ControlId::Command4);
-        Pump();
-        seen = watcher.Seen();
-    }
+    const auto seen = ClickAnswering(ControlId::Command4);
     EXPECT_EQ(enabled, (std::vector<bool>{false, false}));  // the two DHCP lines, nothing more
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"配置成功");
@@ -340,13 +326,7 @@ TEST_F(MainWindowTest, TheWindowTakesNoInputWhileACommandRunsAndGetsItsFocusBack
 TEST_F(MainWindowTest, AFailedCommandIsReportedWithAWarningNotAsSuccess) {
     LoadAndShow();
     runner_.results.push_back({CommandResult::Outcome::Exited, 1, L"DHCP 已在此接口上启用。"});
-    std::vector<wintest::SeenDialog> seen;
-    {
-        DialogWatcher watcher;
-        Click(ControlId::Command4);
-        Pump();
-        seen = watcher.Seen();
-    }
+    const auto seen = ClickAnswering(ControlId::Command4);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text.rfind(L"以下命令未成功执行：", 0), 0u);
     EXPECT_NE(seen[0].text.find(L"DHCP 已在此接口上启用。"), std::wstring::npos);
