@@ -110,6 +110,49 @@ bool WaitFor(Condition condition, std::chrono::milliseconds bound = 10s) {
     return true;
 }
 
+// Runs a copy of the exe to its main window, answers the welcome box, and closes it again.
+void RunToMainWindow(const std::wstring& exe, const std::wstring& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring line = L"\"" + exe + L"\"";
+    ASSERT_TRUE(::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                 &startup, &info));
+    {
+        wintest::DialogWatcher watcher({}, info.dwProcessId);
+        EXPECT_TRUE(WaitFor([&] { return wintest::FindTopLevel(info.dwProcessId, kMainWindowClass) != nullptr; }));
+    }
+    ::PostMessageW(wintest::FindTopLevel(info.dwProcessId, kMainWindowClass), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(::WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+    ::TerminateProcess(info.hProcess, 1);  // only if it is still there
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+}
+
+// DLLs planted beside the exe under the names of system DLLs it uses are never loaded.
+TEST(Program, LoadsNoDllPlantedInItsFolder) {
+    TempFolder folder;
+    const std::wstring exe = folder / "netscheme.exe";
+    ASSERT_TRUE(::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE));
+    wchar_t self[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring planted = std::filesystem::path(self).parent_path() / "planted_dll.dll";
+    const std::vector<std::string> names = {"shcore.dll", "uxtheme.dll", "version.dll", "dwmapi.dll",
+                                            "msimg32.dll", "imm32.dll"};
+    for (const std::string& name : names) ASSERT_TRUE(::CopyFileW(planted.c_str(), (folder / name).c_str(), FALSE));
+
+    // The planted DLL does leave its mark when it is loaded.
+    const std::wstring probe = folder / "probe.dll";
+    ASSERT_TRUE(::CopyFileW(planted.c_str(), probe.c_str(), FALSE));
+    HMODULE loaded = ::LoadLibraryW(probe.c_str());
+    ASSERT_NE(loaded, nullptr);
+    ::FreeLibrary(loaded);
+    ASSERT_TRUE(std::filesystem::exists(folder / "probe.dll.loaded"));
+
+    RunToMainWindow(exe, folder.path().wstring());
+    for (const std::string& name : names) EXPECT_FALSE(std::filesystem::exists(folder / (name + ".loaded"))) << name;
+}
+
 // From a copy of the exe: welcome box while the window is hidden, then the window with the
 // schemes and the adapters listed, the listing file gone, and the close box ends it cleanly.
 TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
