@@ -91,6 +91,7 @@ TEST_F(MainWindowTest, HasAFixedFrameWithOnlyACloseBoxNoTaskbarButtonAndOpensCen
     EXPECT_EQ(exStyle & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), 0);
     EXPECT_NE(::GetWindow(Main(), GW_OWNER), nullptr);  // an owned window gets no taskbar button
     EXPECT_EQ(TextOf(Main()), L"网络方案切换");
+    EXPECT_NE(::GetClassLongPtrW(Main(), GCLP_HICON), 0);  // the exe's icon, in caption and Alt+Tab
 
     RECT client{};
     ::GetClientRect(Main(), &client);

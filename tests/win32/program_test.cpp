@@ -199,7 +199,6 @@ TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
         EXPECT_FALSE(std::filesystem::exists(folder / "ls.txt"));
         EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "name:home\r\nIP:192.168.1.20\r\n");
 
-        EXPECT_NE(::GetClassLongPtrW(main, GCLP_HICON), 0);  // the exe's own icon on its window
         // The manifest's awareness, seen on its window (Wine answers unaware for other processes).
         EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(main)),
                   DPI_AWARENESS_PER_MONITOR_AWARE);
