@@ -1,0 +1,88 @@
+// The apply and DHCP buttons of the real window with the real runner: the stand-in netsh gets
+// exactly the lines, one after another, and a failing one is reported, never "配置成功".
+#include <gtest/gtest.h>
+
+#include "app/main_window_win32.h"
+#include "fakes/fake_runner.h"
+#include "fakes/temp_folder.h"
+#include "netconfig/command_runner_win32.h"
+#include "window_helpers.h"
+
+namespace {
+
+using wintest::ScopedVariable;
+
+class ApplySchemeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(wintest::InstallStandInNetsh()); }
+
+    void SetUp() override {
+        window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
+        ASSERT_TRUE(window_->Create());
+        wintest::DialogWatcher watcher;
+        window_->LoadAndShow();
+        wintest::Pump();
+        ::DeleteFileW(log_path_.c_str());  // only the lines the buttons start
+    }
+    void TearDown() override {
+        window_.reset();
+        wintest::Pump();
+    }
+
+    std::vector<wintest::SeenDialog> Click(ControlId id) {
+        wintest::DialogWatcher watcher;
+        ::SendMessageW(window_->Control(id), BM_CLICK, 0, 0);
+        wintest::Pump();
+        return watcher.Seen();
+    }
+
+    // The command lines netsh was started with, in order.
+    [[nodiscard]] std::vector<std::wstring> Lines() const {
+        std::vector<std::wstring> lines;
+        for (const std::wstring& entry : wintest::ReadLogLines(log_path_))
+            if (entry.rfind(L"line:", 0) == 0) lines.push_back(entry.substr(5));
+        return lines;
+    }
+
+    TempFolder folder_;
+    std::wstring log_path_ = folder_ / "netsh.log";
+    ScopedVariable log_{L"NETSH_STANDIN_LOG", log_path_};
+    std::unique_ptr<CommandRunner> runner_ = MakeSystemCommandRunner();
+    std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
+    FixedClock clock_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(ApplySchemeTest, ApplyStartsTheThreeLinesInOrderThenSaysSo) {
+    const wchar_t* fields[] = {L"192.168.10.23", L"255.255.255.0", L"192.168.10.1", L"192.168.10.1", L"114.114.114.114"};
+    for (size_t i = 0; i < 5; ++i) window_->SetFieldText(i, fields[i]);
+    ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
+    const auto seen = Click(ControlId::Command3);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, L"配置成功");
+    EXPECT_FALSE(seen[0].icon);
+    EXPECT_EQ(Lines(), (std::vector<std::wstring>{
+                           L"Netsh interface ip set address Name=以太网 static 192.168.10.23  255.255.255.0  192.168.10.1 ",
+                           L"Netsh interface ip Set Dns Name=以太网 static  192.168.10.1",
+                           L"netsh interface ip add dns Name=以太网   114.114.114.114"}));
+}
+
+TEST_F(ApplySchemeTest, WithNoSchemeChosenApplyStartsNothing) {
+    EXPECT_TRUE(Click(ControlId::Command3).empty());
+    EXPECT_TRUE(Lines().empty());
+}
+
+TEST_F(ApplySchemeTest, AFailingNetshIsReportedWithItsOwnWordsForEachLine) {
+    ScopedVariable exit(L"NETSH_STANDIN_EXIT", L"1");
+    ScopedVariable output(L"NETSH_STANDIN_OUTPUT", L"请求的操作需要提升。");
+    const auto seen = Click(ControlId::Command4);
+    ASSERT_EQ(Lines().size(), 2u);  // both DHCP lines still run
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].icon);
+    EXPECT_EQ(seen[0].text.rfind(L"以下命令未成功执行：", 0), 0u);
+    for (const std::wstring& line : Lines()) EXPECT_NE(seen[0].text.find(line), std::wstring::npos) << line;
+    EXPECT_NE(seen[0].text.find(L"请求的操作需要提升。"), std::wstring::npos);
+    EXPECT_EQ(seen[0].text.find(L"配置成功"), std::wstring::npos);
+}
+
+}  // namespace
