@@ -1,12 +1,12 @@
 // The main window's behaviour: one method per control event, under the names the events have.
 // Each handler sequences the scheme-file and netsh functions; Form1 keeps no state of its own.
 #pragma once
-#include "textfile/file_path.h"
 #include <string>
 
 #include "clock.h"
 #include "form_view.h"
 #include "netconfig/command_runner.h"
+#include "textfile/file_path.h"
 #include "textfile/file_system.h"
 
 inline constexpr std::wstring_view kProgramTitle = L"网络方案切换";

@@ -1,17 +1,18 @@
 // Starting netsh and cmd: the interface the window's handlers use, so tests can stand in for it.
 #pragma once
 #include <chrono>
-#include "textfile/file_path.h"
 #include <memory>
 #include <string>
+
+#include "textfile/file_path.h"
 
 // The program is always the one in the system directory, never one found by a search.
 enum class Program { Netsh, Cmd };
 
 struct CommandLine {
     Program program = Program::Netsh;
-    std::wstring text;                   // the whole command line, exactly as the child gets it
-    FilePath outputFile;    // when set, the child's standard output goes there
+    std::wstring text;    // the whole command line, exactly as the child gets it
+    FilePath outputFile;  // when set, the child's standard output goes there
 };
 
 struct CommandResult {

@@ -1,6 +1,5 @@
 #include "codepage936.h"
 
-
 namespace {
 
 bool IsPrivateUse(char32_t c) { return c >= 0xE000 && c <= 0xF8FF; }

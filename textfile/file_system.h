@@ -1,11 +1,11 @@
 // The few file operations both stores need, behind an interface so that tests can make any
 // step fail (CI runs as root, which permission bits do not stop).
 #pragma once
-#include "textfile/file_path.h"
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "file_path.h"
 #include "status.h"
 
 struct ReadResult {

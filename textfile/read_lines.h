@@ -1,7 +1,6 @@
 // Reads a whole text file into lines (see TextLines).
 #pragma once
-#include "textfile/file_path.h"
-
+#include "file_path.h"
 #include "file_system.h"
 #include "text_lines.h"
 
