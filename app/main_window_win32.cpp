@@ -68,6 +68,14 @@ DWORD StyleOf(const ControlSpec& spec) {
     return base;
 }
 
+// Where a control's window goes; a combo's window reaches down over its dropped-down list.
+RECT PlacementOf(const ControlSpec& spec, int dpi) {
+    const int x = TwipsToPixels(spec.leftTwips, dpi);
+    const int y = TwipsToPixels(spec.topTwips, dpi);
+    const int list = spec.kind == ControlKind::Combo ? TwipsToPixels(kComboListTwips, dpi) : 0;
+    return RECT{x, y, x + TwipsToPixels(spec.widthTwips, dpi), y + TwipsToPixels(spec.heightTwips, dpi) + list};
+}
+
 }  // namespace
 
 MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
@@ -174,7 +182,10 @@ LRESULT MainWindow::OnCreate() {
         const ControlSpec& spec = kControls[i];
         const std::wstring caption(spec.caption);
         const DWORD exStyle = spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0;
-        HWND control = ::CreateWindowExW(exStyle, ClassOf(spec.kind), caption.c_str(), StyleOf(spec), 0, 0, 0, 0, hwnd_,
+        // Made in place: moving it afterwards costs another round of size messages.
+        const RECT r = PlacementOf(spec, static_cast<int>(dpi_));
+        HWND control = ::CreateWindowExW(exStyle, ClassOf(spec.kind), caption.c_str(), StyleOf(spec), r.left, r.top,
+                                         r.right - r.left, r.bottom - r.top, hwnd_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         if (!control) return -1;
         controls_[IndexOf(spec.id)] = control;
@@ -186,8 +197,8 @@ LRESULT MainWindow::OnCreate() {
     info.cbSize = sizeof info;
     if (::GetComboBoxInfo(Control(ControlId::Combo1), &info)) combo1_edit_ = info.hwndItem, combo1_list_ = info.hwndList;
     if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
-    ApplyFonts();
-    LayoutControls(dpi_);
+    ApplyFonts(false);  // hidden: nothing to repaint yet
+    FitComboHeights(static_cast<int>(dpi_));
     return 0;
 }
 
@@ -252,7 +263,7 @@ LRESULT MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
                                     std::move(default_font_)};
     dpi_ = dpi;
     MakeFonts(dpi);
-    ApplyFonts();
+    ApplyFonts(true);
     for (auto& font : oldFonts) font.reset();
     LayoutControls(dpi);
     ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -303,26 +314,26 @@ HFONT MainWindow::FontFor(FontFace face) const {
     return default_font_.get();
 }
 
-void MainWindow::ApplyFonts() {
+void MainWindow::ApplyFonts(bool redraw) {
     for (const ControlSpec& spec : kControls)
-        ::SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)), TRUE);
+        ::SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)), redraw);
 }
 
 void MainWindow::LayoutControls(UINT dpi) {
-    const int d = static_cast<int>(dpi);
     for (const ControlSpec& spec : kControls) {
+        const RECT r = PlacementOf(spec, static_cast<int>(dpi));
+        ::MoveWindow(Control(spec.id), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+    FitComboHeights(static_cast<int>(dpi));
+}
+
+void MainWindow::FitComboHeights(int dpi) {
+    // The closed height follows the selection field's item height, which is set so the closed
+    // box has the table's height.
+    for (const ControlSpec& spec : kControls) {
+        if (spec.kind != ControlKind::Combo) continue;
         HWND control = Control(spec.id);
-        const int x = TwipsToPixels(spec.leftTwips, d);
-        const int y = TwipsToPixels(spec.topTwips, d);
-        const int width = TwipsToPixels(spec.widthTwips, d);
-        const int height = TwipsToPixels(spec.heightTwips, d);
-        if (spec.kind != ControlKind::Combo) {
-            ::MoveWindow(control, x, y, width, height, TRUE);
-            continue;
-        }
-        // A combo's window height includes its list; the closed height follows the selection
-        // field's item height, which is set so the closed box has the table's height.
-        ::MoveWindow(control, x, y, width, height + TwipsToPixels(kComboListTwips, d), TRUE);
+        const int height = TwipsToPixels(spec.heightTwips, dpi);
         // Wine reads back 2 more than was set, so step from what was set, never from a read.
         LRESULT item = ::SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
         for (int attempt = 0; attempt < 3 && item != CB_ERR && item > 0; ++attempt) {

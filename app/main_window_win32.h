@@ -55,8 +55,9 @@ private:
     LRESULT OnSetCursor();
 
     void MakeFonts(UINT dpi);
-    void ApplyFonts();
+    void ApplyFonts(bool redraw);
     void LayoutControls(UINT dpi);
+    void FitComboHeights(int dpi);
     [[nodiscard]] HFONT FontFor(FontFace face) const;
     [[nodiscard]] std::optional<TextColor> ColorOf(HWND control) const;
     void RestoreFocus();
