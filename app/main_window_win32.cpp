@@ -198,7 +198,7 @@ LRESULT MainWindow::OnCreate() {
     if (::GetComboBoxInfo(Control(ControlId::Combo1), &info)) combo1_edit_ = info.hwndItem, combo1_list_ = info.hwndList;
     if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts(false);  // hidden: nothing to repaint yet
-    FitComboHeights(static_cast<int>(dpi_));
+    FitComboHeights(dpi_);
     return 0;
 }
 
@@ -324,16 +324,16 @@ void MainWindow::LayoutControls(UINT dpi) {
         const RECT r = PlacementOf(spec, static_cast<int>(dpi));
         ::MoveWindow(Control(spec.id), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
-    FitComboHeights(static_cast<int>(dpi));
+    FitComboHeights(dpi);
 }
 
-void MainWindow::FitComboHeights(int dpi) {
+void MainWindow::FitComboHeights(UINT dpi) {
     // The closed height follows the selection field's item height, which is set so the closed
     // box has the table's height.
     for (const ControlSpec& spec : kControls) {
         if (spec.kind != ControlKind::Combo) continue;
         HWND control = Control(spec.id);
-        const int height = TwipsToPixels(spec.heightTwips, dpi);
+        const int height = TwipsToPixels(spec.heightTwips, static_cast<int>(dpi));
         // Wine reads back 2 more than was set, so step from what was set, never from a read.
         LRESULT item = ::SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
         for (int attempt = 0; attempt < 3 && item != CB_ERR && item > 0; ++attempt) {

@@ -57,7 +57,7 @@ private:
     void MakeFonts(UINT dpi);
     void ApplyFonts(bool redraw);
     void LayoutControls(UINT dpi);
-    void FitComboHeights(int dpi);
+    void FitComboHeights(UINT dpi);
     [[nodiscard]] HFONT FontFor(FontFace face) const;
     [[nodiscard]] std::optional<TextColor> ColorOf(HWND control) const;
     void RestoreFocus();
