@@ -54,26 +54,34 @@ struct Run {
     double window = 0;   // ms from OK to the main window shown
 };
 
-bool StartOnce(const std::wstring& exe, Run& run) {
+// Empty when both windows came; otherwise what went wrong, for the report.
+std::string StartOnce(const std::wstring& exe, Run& run) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::wstring line = L"\"" + exe + L"\"";
     const auto start = Clock::now();
     if (!::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
+        return "could not be started (error " + std::to_string(::GetLastError()) + ")";
     HWND box = Poll([&] { return FindWindowOf(info.dwProcessId, true); });
     const auto shown = Clock::now();
     if (box) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     HWND main = box ? Poll([&] { return FindWindowOf(info.dwProcessId, false); }) : nullptr;
     const auto ready = Clock::now();
     if (main) ::PostMessageW(main, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
+    const bool ended = ::WaitForSingleObject(info.hProcess, box && main ? 10000 : 0) == WAIT_OBJECT_0;
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    if (!ended) ::TerminateProcess(info.hProcess, 1);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
     run.welcome = std::chrono::duration<double, std::milli>(shown - start).count();
     run.window = std::chrono::duration<double, std::milli>(ready - shown).count();
-    return box && main;
+    const std::string state = ended ? "it had ended with code " + std::to_string(code) : "it was still running";
+    if (!box) return "showed no message box within 20 s; " + state;
+    if (!main) return "showed no main window within 20 s of OK; " + state;
+    if (!ended) return "did not end within 10 s of being closed";
+    return {};
 }
 
 double Median(std::vector<double> values) {
@@ -106,8 +114,9 @@ int wmain(int argc, wchar_t** argv) {
     for (int r = 0; r < runs; ++r) {
         for (int p = 0; p < 2; ++p) {
             Run run;
-            if (!StartOnce(programs[p], run)) {
-                std::fprintf(stderr, "run %d of program %d did not show both windows\n", r, p);
+            const std::string failed = StartOnce(programs[p], run);
+            if (!failed.empty()) {
+                std::fprintf(stderr, "run %d of program %d %s\n", r, p + 1, failed.c_str());
                 return 1;
             }
             welcome[p].push_back(run.welcome);
