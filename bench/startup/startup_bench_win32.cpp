@@ -54,7 +54,7 @@ struct Run {
     double window = 0;   // ms from OK to the main window shown
 };
 
-// Empty when both windows came; otherwise what went wrong, for the report.
+// Empty when both windows came and the program ended once closed; otherwise what went wrong.
 std::string StartOnce(const std::wstring& exe, Run& run) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -116,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
             Run run;
             const std::string failed = StartOnce(programs[p], run);
             if (!failed.empty()) {
-                std::fprintf(stderr, "run %d of program %d %s\n", r, p + 1, failed.c_str());
+                std::fprintf(stderr, "run %d of program %d %s\n", r + 1, p + 1, failed.c_str());
                 return 1;
             }
             welcome[p].push_back(run.welcome);
