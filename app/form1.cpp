@@ -16,6 +16,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kCommandBound = 60s;  // netsh needs seconds at most; a hung one must not hang us
 constexpr auto kListingBound = 10s;
+constexpr int kDeleteAttempts = 3;  // reads of a file another program keeps changing
 constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
 constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
 constexpr std::array<std::wstring_view, 5> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS", L"备用DNS"};
@@ -123,31 +124,44 @@ void Form1::Combo1_Click() {
 void Form1::Command1_Click() {
     const std::wstring name = view_.SchemeText();
     const std::wstring file = Quoted(SchemeFile());
-    LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
-    if (loaded.state == ReadResult::State::Missing) return Warn(L"找不到方案文件" + file + L"，没有删除任何方案。");
-    if (loaded.state == ReadResult::State::Failed)
-        return Warn(L"无法读取方案文件" + file + L"，没有删除任何方案。\r\n" + loaded.error);
-
-    const auto match = FindLastNameLine(loaded.lines, name);
-    if (!match) {
-        if (name.empty()) return Warn(L"请先在“选择方案”中选出要删除的方案。没有删除任何方案。");
-        return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），没有删除任何方案。");
-    }
-
     const DateTimeText now = clock_.Now();
     Codepage936 codepage;
     const Encoded936 prefix = codepage.Encode(DeletedLinePrefix(now.date, now.time));
-    if (prefix.unrepresentable)
-        return Warn(L"日期或时间中含有方案文件无法保存的字符 " + DescribeCharacter(*prefix.unrepresentable) +
-                    L"，没有删除任何方案。");
+    // Another copy of the program or an editor may write the file between the read and the
+    // replace: then the work is done again on what it wrote, so neither change is lost.
+    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+        LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
+        if (loaded.state == ReadResult::State::Missing) return Warn(L"找不到方案文件" + file + L"，没有删除任何方案。");
+        if (loaded.state == ReadResult::State::Failed)
+            return Warn(L"无法读取方案文件" + file + L"，没有删除任何方案。\r\n" + loaded.error);
 
-    const Status written =
-        WriteFileAtomically(fs_, SchemeFile(), RewriteWithMarkedLine(loaded.lines, *match, prefix.bytes));
-    if (!written.ok())
-        return Warn(L"无法改写方案文件" + file + L"，没有删除任何方案，文件保持原样。\r\n" + written.detail());
+        const auto match = FindLastNameLine(loaded.lines, name);
+        if (!match) {
+            if (name.empty()) return Warn(L"请先在“选择方案”中选出要删除的方案。没有删除任何方案。");
+            return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），没有删除任何方案。");
+        }
+        if (prefix.unrepresentable)
+            return Warn(L"日期或时间中含有方案文件无法保存的字符 " + DescribeCharacter(*prefix.unrepresentable) +
+                        L"，没有删除任何方案。");
 
-    view_.ShowMessage(L"删除成功！", MessageIcon::None);
-    Readtxt();
+        RewriteResult written;
+        {
+            BusyScope busy(view_);  // the replace may wait for a program that holds the file
+            written = RewriteFile(fs_, SchemeFile(), RewriteWithMarkedLine(loaded.lines, *match, prefix.bytes),
+                                  loaded.lines.bytes());
+        }
+        if (written.changed) continue;
+        if (!written.stranded.empty())
+            return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
+                        Quoted(written.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) +
+                        L"。\r\n" + written.status.detail());
+        if (!written.ok())
+            return Warn(L"无法改写方案文件" + file + L"，没有删除任何方案，文件保持原样。\r\n" + written.status.detail());
+
+        view_.ShowMessage(L"删除成功！", MessageIcon::None);
+        return Readtxt();
+    }
+    Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，没有删除任何方案。请关闭正在改动它的程序后再试。");
 }
 
 void Form1::Command2_Click() { view_.EndProgram(); }
@@ -181,7 +195,11 @@ void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
 void Form1::Command5_Click() {
     const std::wstring file = Quoted(SchemeFile());
     std::unique_ptr<AppendFile> scheme;
-    const Status opened = fs_.OpenForAppend(SchemeFile(), scheme);
+    Status opened = Status::Ok();
+    {
+        BusyScope busy(view_);  // the open may wait for a program that holds the file
+        opened = fs_.OpenForAppend(SchemeFile(), scheme);
+    }
     if (!opened.ok()) return Warn(L"无法打开或创建方案文件" + file + L"，不能添加方案。\r\n" + opened.detail());
 
     const std::wstring name = view_.PromptText(std::wstring(kAddPrompt), std::wstring(kAddPrompt));

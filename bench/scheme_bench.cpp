@@ -139,14 +139,16 @@ void DeletePrepare(benchmark::State& state) {
     }
 }
 
-// The rest of a delete: temporary file, flush to the disk, replace. Depends on the disk.
+// The rest of a delete: temporary file, flush to the disk, the check that nobody changed the
+// file since it was read, replace. Depends on the disk.
 void DeleteCommit(benchmark::State& state) {
     const SchemeFile& file = FileOf(static_cast<size_t>(state.range(0)));
     const auto target = file.path.string() + ".del";
     auto fs = MakeSystemFileSystem();
     const FilePath path = std::filesystem::path(target).wstring();
+    (void)RewriteFile(*fs, path, file.bytes);
     Timed timed(state, file.floor);
-    for (auto _ : state) (void)WriteFileAtomically(*fs, path, file.bytes);
+    for (auto _ : state) (void)RewriteFile(*fs, path, file.bytes, file.bytes);
     std::filesystem::remove(target);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "win32/message_pump.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
@@ -46,8 +47,7 @@ public:
     CommandResult Wait(std::chrono::milliseconds bound) override {
         if (finished_) return *finished_;
         const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(bound.count());
-        bool quit = false;
-        WPARAM quitCode = 0;
+        std::optional<WPARAM> quit;
         CommandResult result;
         for (;;) {
             Drain();
@@ -73,31 +73,13 @@ public:
             HANDLE process = process_.process.get();
             if (::MsgWaitForMultipleObjectsEx(1, &process, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
                 WAIT_OBJECT_0 + 1)
-                PumpMessages(quit, quitCode);
+                win32::DispatchAllButInput(quit);
         }
-        if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+        win32::PostHeldQuit(quit);
         return result;
     }
 
 private:
-    // Paint and everything else go on; the user's input waits for nothing and is dropped. A
-    // WM_QUIT is held back and posted again once the command is over.
-    static void PumpMessages(bool& quit, WPARAM& quitCode) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
-                               (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
-            if (input) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-
     // Never a blocking ReadFile: a grandchild may still hold the pipe open after the child ended.
     void Drain() {
         if (!output_read_) return;

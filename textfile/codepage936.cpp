@@ -4,14 +4,20 @@ namespace {
 
 bool IsPrivateUse(char32_t c) { return c >= 0xE000 && c <= 0xF8FF; }
 
-bool HasPrivateUse(std::wstring_view text) {
+// Stands for a byte that is not part of a valid 936 character: one character per byte value,
+// a lone low surrogate, so it never equals decoded text and never encodes back.
+constexpr char32_t kByteEscapeBase = 0xDC00;
+bool IsByteEscape(char32_t c) { return c >= kByteEscapeBase + 0x80 && c <= kByteEscapeBase + 0xFF; }
+
+// Characters that have no 936 bytes on every platform alike, whatever its converter says.
+bool HasNoBytes(std::wstring_view text) {
     for (wchar_t c : text)
-        if (IsPrivateUse(static_cast<char32_t>(c))) return true;
+        if (IsPrivateUse(static_cast<char32_t>(c)) || IsByteEscape(static_cast<char32_t>(c))) return true;
     return false;
 }
 
 // Length of the 936 character that starts at bytes[i]: 2 for a lead byte with a trail byte in
-// range, else 1. Cutting here keeps a bad byte from swallowing the valid character after it.
+// range, else 1.
 size_t CharacterLength(std::string_view bytes, size_t i) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     if (lead < 0x81 || lead == 0xFF || i + 1 >= bytes.size()) return 1;
@@ -39,31 +45,34 @@ char32_t CodePointAt(std::wstring_view text, size_t i, size_t& length) {
 
 std::wstring Codepage936::Decode(std::string_view bytes) {
     std::wstring out;
-    if (PlatformDecode(bytes, out) && !HasPrivateUse(out)) return out;
+    if (PlatformDecode(bytes, out) && !HasNoBytes(out)) return out;
 
     out.clear();
     std::wstring piece;
     for (size_t i = 0; i < bytes.size();) {
         const size_t length = CharacterLength(bytes, i);
-        if (PlatformDecode(bytes.substr(i, length), piece) && piece.size() == 1 && !HasPrivateUse(piece))
+        if (PlatformDecode(bytes.substr(i, length), piece) && piece.size() == 1 && !HasNoBytes(piece)) {
             out += piece;
-        else
-            out += L'\xFFFD';
-        i += length;
+            i += length;
+        } else {
+            // Only the first byte is bad: the one after it may start a valid character of its own.
+            out += static_cast<wchar_t>(kByteEscapeBase + static_cast<unsigned char>(bytes[i]));
+            ++i;
+        }
     }
     return out;
 }
 
 Encoded936 Codepage936::Encode(std::wstring_view text) {
     Encoded936 result;
-    if (!HasPrivateUse(text) && PlatformEncode(text, result.bytes)) return result;
+    if (!HasNoBytes(text) && PlatformEncode(text, result.bytes)) return result;
 
     result.bytes.clear();
     std::string piece;
     for (size_t i = 0; i < text.size();) {
         size_t length = 0;
         const char32_t c = CodePointAt(text, i, length);
-        if (IsPrivateUse(c) || !PlatformEncode(text.substr(i, length), piece)) {
+        if (IsPrivateUse(c) || IsByteEscape(c) || !PlatformEncode(text.substr(i, length), piece)) {
             result.bytes.clear();
             result.unrepresentable = c;
             return result;
@@ -79,7 +88,7 @@ std::wstring DescribeCharacter(char32_t c) {
     for (char32_t rest = c; rest != 0 || digits.size() < 4; rest >>= 4)
         digits.insert(digits.begin(), L"0123456789ABCDEF"[rest & 0xF]);
     std::wstring text = L"U+" + digits;
-    if (c >= 0x20 && c != 0x7F) {
+    if (c >= 0x20 && c != 0x7F && (c < 0xD800 || c > 0xDFFF)) {
         text += L" \u201C";
         if constexpr (sizeof(wchar_t) == 2) {
             if (c >= 0x10000) {

@@ -18,9 +18,11 @@ public:
     Codepage936(const Codepage936&) = delete;
     Codepage936& operator=(const Codepage936&) = delete;
 
-    // Never fails: each byte sequence that is not a valid 936 character becomes one U+FFFD.
+    // Never fails and loses nothing: each byte that is not part of a valid 936 character becomes
+    // U+DC80..U+DCFF after its value, so different bytes never decode to the same text.
     [[nodiscard]] std::wstring Decode(std::string_view bytes);
-    // Fails (unrepresentable set, bytes empty) for the first character 936 cannot represent.
+    // Fails (unrepresentable set, bytes empty) for the first character 936 cannot represent,
+    // the stand-ins for undecodable bytes included.
     [[nodiscard]] Encoded936 Encode(std::wstring_view text);
 
 private:

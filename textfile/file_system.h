@@ -2,6 +2,7 @@
 // step fail (CI runs as root, which permission bits do not stop).
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +16,9 @@ struct ReadResult {
     std::wstring error;  // the platform's words, when Failed
 };
 
-// A file opened for appending. Append is one write at the end; if it fails, the file is cut
-// back to the length it had before, so a failed append leaves no partial block.
+// A file opened for appending. Append is one write at the end that starts on a line of its own
+// (see StartOnOwnLine); if it fails, the file is cut back to the length it had before, so a
+// failed append leaves no partial block.
 class AppendFile {
 public:
     virtual ~AppendFile() = default;
@@ -33,6 +35,13 @@ public:
     [[nodiscard]] virtual Status Close() = 0;
 };
 
+// How PutInPlace ended. On failure the target is whole, as it was, unless `stranded` is set: then
+// the target could not be put back and that file now holds its whole contents.
+struct Placement {
+    Status status = Status::Ok();
+    FilePath stranded;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -44,9 +53,9 @@ public:
     // Creates a new, uniquely named empty file in folder.
     [[nodiscard]] virtual Status CreateTempFile(const FilePath& folder, FilePath& path,
                                                 std::unique_ptr<WritableFile>& file) = 0;
-    // Puts source in target's place in one step (target may be missing) and makes it durable.
-    [[nodiscard]] virtual Status ReplaceFile(const FilePath& source,
-                                             const FilePath& target) = 0;
+    // Puts source in target's place in one step (target may be missing) and makes it durable;
+    // leaves nothing else behind when it succeeds.
+    [[nodiscard]] virtual Placement PutInPlace(const FilePath& source, const FilePath& target) = 0;
     // Removes path; a path that does not exist counts as removed.
     [[nodiscard]] virtual Status RemoveFile(const FilePath& path) = 0;
 };
@@ -54,7 +63,21 @@ public:
 // The machine's own file system.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();
 
-// Writes bytes to a temporary file beside target, flushes it and puts it in target's place.
-// On any failure the temporary file is removed and target is left exactly as it was.
-[[nodiscard]] Status WriteFileAtomically(FileSystem& fs, const FilePath& target,
-                                         std::string_view bytes);
+// What an append writes for `block` to a file whose last byte is `last` (none when empty): a
+// file that ends inside a line (an editor often saves the last line without a line end) gets
+// CR LF first, so the block does not run on from that line.
+[[nodiscard]] std::string StartOnOwnLine(std::string_view block, std::optional<char> last);
+
+struct RewriteResult {
+    Status status = Status::Ok();
+    bool changed = false;  // the target no longer held `expected`: nothing was written
+    FilePath stranded;     // see Placement
+    [[nodiscard]] bool ok() const { return status.ok(); }
+};
+
+// Writes bytes to a temporary file beside target, flushes it and puts it in target's place. With
+// `expected`, gives up (changed) when target no longer holds exactly those bytes just before the
+// replace: another program wrote it since it was read. On failure target is left exactly as it
+// was and the temporary file is removed, except where the result names a stranded file.
+[[nodiscard]] RewriteResult RewriteFile(FileSystem& fs, const FilePath& target, std::string_view bytes,
+                                        std::optional<std::string_view> expected = std::nullopt);

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 #include "file_system.h"
 
 namespace {
@@ -90,7 +92,13 @@ public:
     Status Append(std::string_view block) override {
         const off_t oldLength = ::lseek(file_.get(), 0, SEEK_END);
         if (oldLength < 0) return Errno();
-        Status status = WriteAll(file_.get(), block);
+        std::optional<char> last;
+        if (oldLength > 0) {
+            char byte = 0;
+            if (::pread(file_.get(), &byte, 1, oldLength - 1) != 1) return Errno();
+            last = byte;
+        }
+        Status status = WriteAll(file_.get(), StartOnOwnLine(block, last));
         if (!status.ok()) (void)::ftruncate(file_.get(), oldLength);
         return status;
     }
@@ -154,13 +162,14 @@ public:
         return Status::Ok();
     }
 
-    Status ReplaceFile(const FilePath& source, const FilePath& target) override {
-        if (::rename(Utf8(source).c_str(), Utf8(target).c_str()) != 0) return Errno();
+    Placement PutInPlace(const FilePath& source, const FilePath& target) override {
+        // rename replaces in one step: the target is the old file or the new one, never missing.
+        if (::rename(Utf8(source).c_str(), Utf8(target).c_str()) != 0) return {Errno(), {}};
         // The rename itself is durable only once the folder is flushed.
         const FilePath parent = ParentFolder(target);
         PosixFile folder(::open(parent.empty() ? "." : Utf8(parent).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder.get() >= 0) (void)::fsync(folder.get());
-        return Status::Ok();
+        return {};
     }
 
     Status RemoveFile(const FilePath& path) override {

@@ -1,10 +1,10 @@
 // Win32 file access. Temporary file + FlushFileBuffers + ReplaceFileW for rewrites; Wine's
 // ReplaceFileW fails on bare relative names, so every path is made absolute first.
-#include <windows.h>
+#include "file_system_win32.h"
 
 #include <vector>
 
-#include "file_system.h"
+#include "win32/message_pump.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
@@ -12,7 +12,11 @@ namespace {
 
 using win32::UniqueFile;
 
-Status LastError() { return Status::Error(win32::ErrorText(::GetLastError())); }
+constexpr ULONGLONG kLockPatienceMs = 2000;  // virus scanners and indexers let go within this
+constexpr DWORD kRetryPauseMs = 100;
+
+Status ErrorStatus(DWORD error) { return Status::Error(win32::ErrorText(error)); }
+Status LastError() { return ErrorStatus(::GetLastError()); }
 
 std::wstring Absolute(const FilePath& path) {
     const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -25,13 +29,19 @@ std::wstring Absolute(const FilePath& path) {
 }
 
 bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What another program holding the file for a moment gives.
+bool IsBriefLock(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
 
 Status WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
         if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastError();
-        if (written == 0) return Status::Error(win32::ErrorText(ERROR_WRITE_FAULT));
+        if (written == 0) return ErrorStatus(ERROR_WRITE_FAULT);
         bytes.remove_prefix(written);
     }
     return Status::Ok();
@@ -57,7 +67,19 @@ public:
     Status Append(std::string_view block) override {
         LARGE_INTEGER oldLength{};
         if (!::SetFilePointerEx(file_.get(), LARGE_INTEGER{}, &oldLength, FILE_END)) return LastError();
-        Status status = WriteAll(file_.get(), block);
+        std::optional<char> last;
+        if (oldLength.QuadPart > 0) {
+            LARGE_INTEGER lastByte{};
+            lastByte.QuadPart = oldLength.QuadPart - 1;
+            char byte = 0;
+            DWORD got = 0;
+            if (!::SetFilePointerEx(file_.get(), lastByte, nullptr, FILE_BEGIN) ||
+                !::ReadFile(file_.get(), &byte, 1, &got, nullptr) || got != 1 ||
+                !::SetFilePointerEx(file_.get(), oldLength, nullptr, FILE_BEGIN))
+                return LastError();
+            last = byte;
+        }
+        Status status = WriteAll(file_.get(), StartOnOwnLine(block, last));
         if (!status.ok()) {
             // Cut back to where the block began: a half-written block would shift every value after it.
             if (::SetFilePointerEx(file_.get(), oldLength, nullptr, FILE_BEGIN)) ::SetEndOfFile(file_.get());
@@ -83,6 +105,8 @@ private:
 
 class Win32FileSystem final : public FileSystem {
 public:
+    explicit Win32FileSystem(const Win32FileCalls& calls) : calls_(calls) {}
+
     ReadResult ReadFile(const FilePath& path) override {
         ReadResult result;
         UniqueFile file(::CreateFileW(Absolute(path).c_str(), GENERIC_READ,
@@ -112,64 +136,154 @@ public:
     Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
         const std::wstring absolute = Absolute(path);
         if (Status readOnly = RefuseReadOnly(absolute); !readOnly.ok()) return readOnly;
-        UniqueFile handle(::CreateFileW(absolute.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!handle) return LastError();
+        UniqueFile handle;
+        const DWORD error = Retrying([&] {
+            handle.reset(::CreateFileW(absolute.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return handle ? ERROR_SUCCESS : ::GetLastError();
+        });
+        if (error != ERROR_SUCCESS) return ErrorStatus(error);
         file = std::make_unique<Win32AppendFile>(std::move(handle));
         return Status::Ok();
     }
 
     Status CreateTempFile(const FilePath& folder, FilePath& path,
                           std::unique_ptr<WritableFile>& file) override {
-        wchar_t name[MAX_PATH + 1] = {};
-        if (::GetTempFileNameW(Absolute(folder).c_str(), L"kvo", 0, name) == 0) return LastError();
-        UniqueFile handle(::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr));
-        if (!handle) {
-            Status status = LastError();
-            ::DeleteFileW(name);
-            return status;
+        // Our own names: GetTempFileNameW writes into a fixed MAX_PATH buffer.
+        const std::wstring absolute = Absolute(folder);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::wstring name = NewName(absolute, L".tmp");
+            if (Status tooLong = RefuseTooLong(name); !tooLong.ok()) return tooLong;
+            UniqueFile handle(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (handle) {
+                path = name;
+                file = std::make_unique<Win32WritableFile>(std::move(handle));
+                return Status::Ok();
+            }
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return ErrorStatus(error);
         }
-        path = name;
-        file = std::make_unique<Win32WritableFile>(std::move(handle));
-        return Status::Ok();
+        return ErrorStatus(ERROR_FILE_EXISTS);
     }
 
-    Status ReplaceFile(const FilePath& source, const FilePath& target) override {
+    Placement PutInPlace(const FilePath& source, const FilePath& target) override {
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
-        if (::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) return Move(from, to);
-        if (Status readOnly = RefuseReadOnly(to); !readOnly.ok()) return readOnly;
-        // A file another program holds open without sharing is found here, before ReplaceFileW:
-        // Wine's would leave a stray temporary file of its own behind.
-        {
-            UniqueFile probe(::CreateFileW(to.c_str(), GENERIC_WRITE | DELETE,
+        if (!Exists(to)) return Settle(Move(from, to), from, to, {});
+        if (Status readOnly = RefuseReadOnly(to); !readOnly.ok()) return {readOnly, {}};
+        // The access ReplaceFileW opens the old file with. A file another program holds without
+        // delete sharing is found here: Wine's ReplaceFileW would leave a stray file of its own.
+        DWORD error = Retrying([&] {
+            UniqueFile probe(::CreateFileW(to.c_str(), GENERIC_READ | DELETE | SYNCHRONIZE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!probe) return LastError();
+            return probe ? ERROR_SUCCESS : ::GetLastError();
+        });
+        if (error != ERROR_SUCCESS) return {ErrorStatus(error), {}};
+
+        // A backup name, so that every documented failure state leaves the old file findable.
+        const std::wstring backup = NewName(ParentFolder(to), L".bak");
+        error = Retrying([&] {
+            return calls_.replaceFile(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                      nullptr, nullptr)
+                       ? ERROR_SUCCESS
+                       : ::GetLastError();
+        });
+        switch (error) {
+        case ERROR_SUCCESS:
+            return Settle(Status::Ok(), from, to, backup);
+        // Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares). Documented
+        // for any error but 1175-1177: both files keep their names and no backup exists.
+        case ERROR_INVALID_PARAMETER:
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION:
+            return Settle(Move(from, to), from, to, backup);
+        // 1176 without a backup name, 1177: the old file is gone from its name (1177: it is under
+        // the backup name) and the new one is still under its temporary name. Finish the move.
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+            if (!Exists(to) && Move(from, to).ok()) return Settle(Status::Ok(), from, to, backup);
+            return Settle(ErrorStatus(error), from, to, backup);
+        default:  // 1175 and the rest: both files keep their names
+            return Settle(ErrorStatus(error), from, to, backup);
         }
-        if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-            return Status::Ok();
-        const DWORD error = ::GetLastError();
-        // This error means the old file is already gone and the new one is still under its
-        // temporary name: finish the move rather than leave no scheme file at all.
-        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) return Move(from, to);
-        return Status::Error(win32::ErrorText(error));
     }
 
     Status RemoveFile(const FilePath& path) override {
-        if (::DeleteFileW(Absolute(path).c_str()) || IsNotFound(::GetLastError())) return Status::Ok();
-        return LastError();
+        const std::wstring absolute = Absolute(path);
+        const DWORD error = Retrying([&] {
+            if (::DeleteFileW(absolute.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
+            const DWORD e = ::GetLastError();
+            return IsNotFound(e) ? static_cast<DWORD>(ERROR_SUCCESS) : e;
+        });
+        return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
     }
 
 private:
-    static Status Move(const std::wstring& from, const std::wstring& to) {
-        return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? Status::Ok()
-                   : LastError();
+    // Runs attempt (an error code, ERROR_SUCCESS when done) again while another program holds
+    // the file, for about two seconds.
+    template <class Attempt>
+    DWORD Retrying(Attempt attempt) {
+        const ULONGLONG deadline = ::GetTickCount64() + kLockPatienceMs;
+        for (;;) {
+            const DWORD error = attempt();
+            if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
+            if (calls_.pause) calls_.pause(kRetryPauseMs);
+            else win32::PauseKeepingWindowsPainted(kRetryPauseMs);
+        }
     }
+
+    Status Move(const std::wstring& from, const std::wstring& to) {
+        const DWORD error = Retrying([&] {
+            return calls_.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? ERROR_SUCCESS
+                       : ::GetLastError();
+        });
+        return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
+    }
+
+    // Ends a replace: the backup goes only while the target is whole; a missing target gets the
+    // old file back from the backup, or else the result names the file that holds the schemes.
+    Placement Settle(Status status, const std::wstring& from, const std::wstring& to, const std::wstring& backup) {
+        if (Exists(to)) {
+            if (!backup.empty()) (void)RemoveFile(backup);
+            return {std::move(status), {}};
+        }
+        if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
+        if (!backup.empty() && Exists(backup) && Move(backup, to).ok()) return {std::move(status), {}};
+        return {std::move(status), !backup.empty() && Exists(backup) ? backup : from};
+    }
+
+    // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.
+    std::wstring NewName(const std::wstring& folder, std::wstring_view suffix) {
+        for (;;) {
+            const ULONGLONG seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ull ^
+                                   (static_cast<ULONGLONG>(::GetCurrentProcessId()) << 20) ^ ++sequence_;
+            std::wstring name = L"kvo";
+            for (int shift = 28; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(seed >> shift) & 0xF];
+            name += suffix;
+            std::wstring path = JoinPath(folder, name);
+            if (!Exists(path)) return path;
+        }
+    }
+
+    // Beyond MAX_PATH the file calls fail, or (GetTempFileNameW under Wine) overrun their buffer.
+    static Status RefuseTooLong(const std::wstring& path) {
+        if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return Status::Ok();
+        return Status::Error(L"程序所在文件夹的路径太长：临时文件的完整路径有 " + std::to_wstring(path.size()) +
+                             L" 个字符，系统最多允许 " + std::to_wstring(MAX_PATH - 1) +
+                             L" 个。请把程序放到路径较短的文件夹中。");
+    }
+
+    Win32FileCalls calls_;
+    ULONGLONG sequence_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeSystemFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> MakeWin32FileSystem(const Win32FileCalls& calls) {
+    return std::make_unique<Win32FileSystem>(calls);
+}
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() { return MakeWin32FileSystem({}); }

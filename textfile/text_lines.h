@@ -15,6 +15,7 @@ public:
     TextLines() = default;
     TextLines(std::string bytes, Codepage936& codepage);
 
+    [[nodiscard]] const std::string& bytes() const { return bytes_; }  // the whole file as read
     [[nodiscard]] size_t size() const { return spans_.size(); }
     [[nodiscard]] bool empty() const { return spans_.empty(); }
     [[nodiscard]] const std::wstring& text(size_t i) const { return texts_[i]; }

@@ -267,6 +267,18 @@ TEST_F(Form1Test, NamesAndValuesAreStoredExactlyAsTyped) {
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"  ", L" 实验室 A "}));
 }
 
+TEST_F(Form1Test, AddAfterALastLineWithoutLineEndStartsTheBlockOnItsOwnLine) {
+    // As an editor saves it: the last value line has no CR LF.
+    const std::string saved = kHomeBlock.substr(0, kHomeBlock.size() - 4);
+    WriteBytes(SchemeFile(), saved);
+    view_.answers = {L"新"};
+    form_.Command5_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), saved + "\r\n" + Block(L"新", kDefaultFields));
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"新"}));
+    view_.Pick(0);
+    EXPECT_EQ(view_.fields[4], L"114.114.114.114");
+}
+
 TEST_F(Form1Test, CancelledAddLeavesAnEmptyFileAndChangesNothingElse) {
     view_.schemes = {L"old"};
     view_.fields = {L"1.2.3.4", L"m", L"g", L"p", L"a"};
@@ -350,6 +362,52 @@ TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {
     view_.schemeText = L"x";
     form_.Command1_Click();
     EXPECT_EQ(ReadBytes(SchemeFile()), "first\r\nbad \xFF\x81 bytes\r\nlone\rcr\r\n2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:x\r\nIP:1\r\nlast\r\n");
+}
+
+TEST_F(Form1Test, NamesThatDifferOnlyInUndecodableBytesAreNeverTakenForEachOther) {
+    // Saved as UTF-8: 六楼 and 八楼 differ in one byte that is not valid 936.
+    const std::string six = "name:\xE5\x85\xAD\xE6\xA5\xBC\r\nIP:6.6.6.6\r\n";
+    const std::string eight = "name:\xE5\x85\xAB\xE6\xA5\xBC\r\nIP:8.8.8.8\r\n";
+    WriteBytes(SchemeFile(), six + eight);
+    form_.Readtxt();
+    ASSERT_EQ(view_.schemes.size(), 2u);
+    EXPECT_NE(view_.schemes[0], view_.schemes[1]);
+    view_.Pick(0);
+    EXPECT_EQ(view_.fields[0], L"6.6.6.6");
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-" + six + eight);
+
+    view_.answers = {view_.schemes[0]};  // the other name, copied back into the prompt
+    view_.messages.clear();
+    form_.Command5_Click();
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"方案未保存"), std::wstring::npos);
+}
+
+TEST_F(Form1Test, DeleteRedoesItsWorkWhenAnotherProgramWroteTheFileMeanwhile) {
+    const std::string other = Block(L"lab", kDefaultFields);
+    const std::string mark = "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-";
+    WriteBytes(SchemeFile(), kHomeBlock);
+    // Another copy adds a scheme after this delete has read the file, once.
+    int writes = 1;
+    fs_.onStep = [&](FaultStep step) {
+        if (step == FaultStep::CreateTemp && writes-- > 0) WriteBytes(SchemeFile(), ReadBytes(SchemeFile()) + other);
+    };
+    view_.schemeText = L"home";
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock + other);
+    EXPECT_EQ(view_.messages.back().text, L"删除成功！");
+    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
+
+    // One that never stops writing: the delete gives up and says so; every write of it is kept.
+    writes = 100;
+    view_.schemeText = L"lab";
+    view_.messages.clear();
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock + other + other + other + other);
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"没有删除任何方案"), std::wstring::npos);
+    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
 }
 
 TEST_F(Form1Test, DeleteThenAddAgainListsOnlyTheNewBlock) {

@@ -38,10 +38,10 @@ public:
         if (status.ok()) file = std::make_unique<FaultyWritable>(std::move(real), *this);
         return status;
     }
-    Status ReplaceFile(const FilePath& source, const FilePath& target) override {
+    Placement PutInPlace(const FilePath& source, const FilePath& target) override {
         Step(FaultStep::Replace);
-        if (fail_ == FaultStep::Replace) return Injected();
-        return real_.ReplaceFile(source, target);
+        if (fail_ == FaultStep::Replace) return {Injected(), {}};
+        return real_.PutInPlace(source, target);
     }
     Status RemoveFile(const FilePath& path) override { return real_.RemoveFile(path); }
 

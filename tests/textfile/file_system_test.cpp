@@ -29,28 +29,33 @@ TEST(FileSystem, ReadTellsMissingFromPresentAndRemoveOfMissingIsFine) {
     EXPECT_TRUE(folder.Files().empty());
 }
 
-TEST(FileSystem, AppendCreatesTheFileAndAddsAtTheEnd) {
+TEST(FileSystem, AppendCreatesTheFileAndStartsEachBlockOnALineOfItsOwn) {
     TempFolder folder;
     auto fs = MakeSystemFileSystem();
     std::unique_ptr<AppendFile> file;
     ASSERT_TRUE(fs->OpenForAppend(folder / "ui.kvo", file).ok());
+    ASSERT_TRUE(file->Append("first\r\n").ok());  // an empty file gets no line end first
     ASSERT_TRUE(file->Close().ok());
-    EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "");
+    EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "first\r\n");
 
-    WriteBytes(folder / "ui.kvo", "old");
-    ASSERT_TRUE(fs->OpenForAppend(folder / "ui.kvo", file).ok());
-    ASSERT_TRUE(file->Append("\r\nnew").ok());
-    ASSERT_TRUE(file->Append("!").ok());
-    ASSERT_TRUE(file->Close().ok());
-    EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "old\r\nnew!");
+    // Saved by an editor without a line end after the last line, or ending in a lone CR or LF.
+    const std::pair<std::string, std::string> cases[] = {
+        {"old", "old\r\nnew\r\n"}, {"old\r", "old\r\r\nnew\r\n"}, {"old\n", "old\nnew\r\n"}};
+    for (const auto& [before, after] : cases) {
+        WriteBytes(folder / "ui.kvo", before);
+        ASSERT_TRUE(fs->OpenForAppend(folder / "ui.kvo", file).ok());
+        ASSERT_TRUE(file->Append("new\r\n").ok());
+        ASSERT_TRUE(file->Close().ok());
+        EXPECT_EQ(ReadBytes(folder / "ui.kvo"), after);
+    }
 }
 
 TEST(FileSystem, AtomicWriteReplacesOrCreatesAndLeavesNoTemporaryFile) {
     TempFolder folder;
     auto fs = MakeSystemFileSystem();
-    ASSERT_TRUE(WriteFileAtomically(*fs, folder / "ui.kvo", "first").ok());
+    ASSERT_TRUE(RewriteFile(*fs, folder / "ui.kvo", "first").ok());
     EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "first");
-    ASSERT_TRUE(WriteFileAtomically(*fs, folder / "ui.kvo", "second, longer").ok());
+    ASSERT_TRUE(RewriteFile(*fs, folder / "ui.kvo", "second, longer").ok());
     EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "second, longer");
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"ui.kvo"});
 }
@@ -63,7 +68,7 @@ TEST(FileSystem, AtomicWriteThatFailsAtAnyStepLeavesTheOldFileWholeAndNoTemporar
         FaultyFileSystem fs(*real);
         WriteBytes(folder / "ui.kvo", "old contents\r\n");
         fs.FailAt(step);
-        EXPECT_FALSE(WriteFileAtomically(fs, folder / "ui.kvo", "new contents that are longer\r\n").ok());
+        EXPECT_FALSE(RewriteFile(fs, folder / "ui.kvo", "new contents that are longer\r\n").ok());
         EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "old contents\r\n") << static_cast<int>(step);
         EXPECT_EQ(folder.Files(), std::vector<std::string>{"ui.kvo"}) << static_cast<int>(step);
     }
@@ -113,7 +118,7 @@ TEST(FileSystem, AProcessKilledAnywhereInARewriteLeavesTheOldOrTheNewFileWhole) 
             fs.onStep = [killAt](FaultStep step) {
                 if (step == killAt) ::_exit(9);
             };
-            const bool written = WriteFileAtomically(fs, folder / "ui.kvo", after).ok();
+            const bool written = RewriteFile(fs, folder / "ui.kvo", after).ok();
             ::_exit(written ? 0 : 1);
         }
         int status = 0;
@@ -124,7 +129,7 @@ TEST(FileSystem, AProcessKilledAnywhereInARewriteLeavesTheOldOrTheNewFileWhole) 
         EXPECT_EQ(now, killAt == FaultStep::None ? after : before);
 
         auto fs = MakeSystemFileSystem();
-        EXPECT_TRUE(WriteFileAtomically(*fs, folder / "ui.kvo", after + "\r\n").ok());
+        EXPECT_TRUE(RewriteFile(*fs, folder / "ui.kvo", after + "\r\n").ok());
         EXPECT_EQ(ReadBytes(folder / "ui.kvo"), after + "\r\n");
     }
 }

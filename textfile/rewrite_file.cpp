@@ -1,0 +1,40 @@
+#include "file_system.h"
+
+std::string StartOnOwnLine(std::string_view block, std::optional<char> last) {
+    std::string bytes;
+    if (last && *last != '\n') bytes = "\r\n";  // a lone CR ends no line either
+    bytes += block;
+    return bytes;
+}
+
+RewriteResult RewriteFile(FileSystem& fs, const FilePath& target, std::string_view bytes,
+                          std::optional<std::string_view> expected) {
+    RewriteResult result;
+    FilePath tempPath;
+    std::unique_ptr<WritableFile> temp;
+    result.status = fs.CreateTempFile(ParentFolder(target), tempPath, temp);
+    if (!result.ok()) return result;
+
+    result.status = temp->Write(bytes);
+    if (result.ok()) result.status = temp->Sync();
+    const Status closed = temp->Close();
+    if (result.ok()) result.status = closed;
+    temp.reset();
+    if (result.ok() && expected) {
+        const ReadResult now = fs.ReadFile(target);
+        if (now.state == ReadResult::State::Failed) {
+            result.status = Status::Error(now.error);
+        } else if (now.state == ReadResult::State::Missing || now.bytes != *expected) {
+            result.changed = true;
+            result.status = Status::Error(L"文件已被其他程序改动。");
+        }
+    }
+    if (result.ok()) {
+        Placement placed = fs.PutInPlace(tempPath, target);
+        result.status = std::move(placed.status);
+        result.stranded = std::move(placed.stranded);
+    }
+    // While the target is missing the temporary file may be all that is left of it.
+    if (!result.ok() && result.stranded.empty()) (void)fs.RemoveFile(tempPath);
+    return result;
+}

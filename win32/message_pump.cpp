@@ -1,0 +1,37 @@
+#include "message_pump.h"
+
+#include <algorithm>
+
+namespace win32 {
+
+void DispatchAllButInput(std::optional<WPARAM>& quit) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit = msg.wParam;
+            continue;
+        }
+        const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                           (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
+        if (input) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void PostHeldQuit(const std::optional<WPARAM>& quit) {
+    if (quit) ::PostQuitMessage(static_cast<int>(*quit));
+}
+
+void PauseKeepingWindowsPainted(DWORD milliseconds) {
+    std::optional<WPARAM> quit;
+    const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
+    for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+        const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, milliseconds));
+        if (::MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            DispatchAllButInput(quit);
+    }
+    PostHeldQuit(quit);
+}
+
+}  // namespace win32
