@@ -109,11 +109,14 @@ public:
 
     ReadResult ReadFile(const FilePath& path) override {
         ReadResult result;
-        UniqueFile file(::CreateFileW(Absolute(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            const DWORD error = ::GetLastError();
+        const std::wstring absolute = Absolute(path);
+        UniqueFile file;
+        const DWORD error = Retrying([&] {
+            file.reset(::CreateFileW(absolute.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return file ? ERROR_SUCCESS : ::GetLastError();
+        });
+        if (error != ERROR_SUCCESS) {
             result.state = IsNotFound(error) ? ReadResult::State::Missing : ReadResult::State::Failed;
             result.error = win32::ErrorText(error);
             return result;

@@ -1,24 +1,80 @@
-// Scheme file faults only Windows can make: the read-only attribute and a file another program
-// holds open. Each ends in a message, the file exactly as it was, and no temporary file left.
+// Scheme file faults only Windows can make: the read-only attribute, a file another program
+// holds open for good or for a moment, a folder path near MAX_PATH, and the failure states that
+// Microsoft documents for ReplaceFileW, which Wine never shows (made through Win32FileCalls).
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "app/form1.h"
 #include "fakes/fake_runner.h"
 #include "fakes/fake_view.h"
 #include "fakes/temp_folder.h"
+#include "textfile/file_system_win32.h"
 #include "win32/unique_handle.h"
 
 namespace {
 
 const std::string kSchemes = "name:home\r\nIP:192.168.1.20\r\n\r\n\r\n\r\n\r\n\r\nname:lab\r\nIP:10.0.0.7\r\n";
+const std::string kLabDeleted =
+    "name:home\r\nIP:192.168.1.20\r\n\r\n\r\n\r\n\r\n\r\n2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:lab\r\nIP:10.0.0.7\r\n";
+
+// The state a fake ReplaceFileW leaves, as Microsoft documents it for each error.
+enum class ReplaceState {
+    Real,
+    BothKeepNames1175,      // ERROR_UNABLE_TO_REMOVE_REPLACED
+    BothKeepNames1176,      // ERROR_UNABLE_TO_MOVE_REPLACEMENT with a backup name
+    OldGone1176,            // ERROR_UNABLE_TO_MOVE_REPLACEMENT as without a backup name: old file deleted
+    OldUnderBackup1177,     // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: old file under the backup name
+    NotSupported,           // a volume without ReplaceFileW: both keep their names
+    SharingTwiceThenReal,   // another program holds the file for a moment
+};
+enum class MoveFault { None, TempOnly, All };
+
+ReplaceState g_replace = ReplaceState::Real;
+MoveFault g_move = MoveFault::None;
+int g_replaceCalls = 0;
+int g_pauses = 0;
+
+BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
+    ++g_replaceCalls;
+    DWORD error = ERROR_SUCCESS;
+    switch (g_replace) {
+    case ReplaceState::Real: return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
+    case ReplaceState::BothKeepNames1175: error = ERROR_UNABLE_TO_REMOVE_REPLACED; break;
+    case ReplaceState::BothKeepNames1176: error = ERROR_UNABLE_TO_MOVE_REPLACEMENT; break;
+    case ReplaceState::OldGone1176: ::DeleteFileW(replaced); error = ERROR_UNABLE_TO_MOVE_REPLACEMENT; break;
+    case ReplaceState::OldUnderBackup1177: ::MoveFileW(replaced, backup); error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2; break;
+    case ReplaceState::NotSupported: error = ERROR_NOT_SUPPORTED; break;
+    case ReplaceState::SharingTwiceThenReal:
+        if (g_replaceCalls > 2) return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
+        error = ERROR_SHARING_VIOLATION;
+        break;
+    }
+    ::SetLastError(error);
+    return FALSE;
+}
+
+BOOL WINAPI FakeMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    const bool temporary = std::wstring_view(from).ends_with(L".tmp");
+    if (g_move == MoveFault::All || (g_move == MoveFault::TempOnly && temporary)) {
+        ::SetLastError(ERROR_NOT_SAME_DEVICE);
+        return FALSE;
+    }
+    return ::MoveFileExW(from, to, flags);
+}
+
+void CountPause(DWORD) { ++g_pauses; }
 
 class SchemeFileFaultTest : public ::testing::Test {
 protected:
     SchemeFileFaultTest() : form_(view_, runner_, *fs_, clock_, folder_.path().wstring()) {
         view_.form = &form_;
         WriteBytes(File(), kSchemes);
+        g_replace = ReplaceState::Real;
+        g_move = MoveFault::None;
+        g_replaceCalls = g_pauses = 0;
     }
     ~SchemeFileFaultTest() override { ::SetFileAttributesW(File().c_str(), FILE_ATTRIBUTE_NORMAL); }
 
@@ -45,6 +101,22 @@ protected:
         EXPECT_EQ(ReadBytes(File()), kSchemes);
     }
 
+    // Deletes lab through the fake ReplaceFileW and MoveFileExW; what the user was told.
+    std::wstring DeleteLabThroughFakes() {
+        Win32FileCalls calls;
+        calls.replaceFile = FakeReplace;
+        calls.moveFile = FakeMove;
+        calls.pause = CountPause;
+        auto fs = MakeWin32FileSystem(calls);
+        Form1 form(view_, runner_, *fs, clock_, folder_.path().wstring());
+        view_.form = &form;
+        view_.messages.clear();
+        view_.schemeText = L"lab";
+        form.Command1_Click();
+        view_.form = &form_;
+        return view_.messages.size() == 1 ? view_.messages[0].text : L"(" + std::to_wstring(view_.messages.size()) + L" messages)";
+    }
+
     TempFolder folder_;
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FakeView view_;
@@ -69,6 +141,100 @@ TEST_F(SchemeFileFaultTest, AFileAnotherProgramHoldsOpenIsLeftAlone) {
     // Reading still works: the list and a pick do not need more than others allow.
     form_.Readtxt();
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"lab"}));
+}
+
+TEST_F(SchemeFileFaultTest, EveryDocumentedReplaceFailureEndsWithTheWholeFileUnderItsName) {
+    struct Case {
+        ReplaceState state;
+        MoveFault move;
+        const std::string& after;
+        const wchar_t* told;
+    };
+    const Case cases[] = {
+        {ReplaceState::BothKeepNames1175, MoveFault::None, kSchemes, L"没有删除任何方案"},
+        {ReplaceState::BothKeepNames1176, MoveFault::None, kSchemes, L"没有删除任何方案"},
+        {ReplaceState::OldGone1176, MoveFault::None, kLabDeleted, L"删除成功！"},           // the new file moved in
+        {ReplaceState::OldUnderBackup1177, MoveFault::None, kLabDeleted, L"删除成功！"},
+        {ReplaceState::OldUnderBackup1177, MoveFault::TempOnly, kSchemes, L"没有删除任何方案"},  // the old one back
+        {ReplaceState::NotSupported, MoveFault::None, kLabDeleted, L"删除成功！"},          // MoveFileExW instead
+        {ReplaceState::SharingTwiceThenReal, MoveFault::None, kLabDeleted, L"删除成功！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.state) * 10 + static_cast<int>(c.move));
+        WriteBytes(File(), kSchemes);
+        g_replace = c.state;
+        g_move = c.move;
+        g_replaceCalls = g_pauses = 0;
+        const std::wstring told = DeleteLabThroughFakes();
+        EXPECT_NE(told.find(c.told), std::wstring::npos) << std::string(told.begin(), told.end());
+        EXPECT_EQ(ReadBytes(File()), c.after);
+        EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});  // no temporary file, no backup
+    }
+    EXPECT_EQ(g_replaceCalls, 3);  // retried while the file was held, with a pause each time
+    EXPECT_EQ(g_pauses, 2);
+}
+
+TEST_F(SchemeFileFaultTest, WhenUiKvoCannotBePutBackTheMessageNamesTheFileThatHoldsTheSchemes) {
+    g_replace = ReplaceState::OldUnderBackup1177;
+    g_move = MoveFault::All;
+    const std::wstring told = DeleteLabThroughFakes();
+    EXPECT_FALSE(std::filesystem::exists(File()));
+    // The old file under the backup name, and the new one beside it: neither is removed.
+    const auto files = folder_.Files();
+    ASSERT_EQ(files.size(), 2u);
+    const std::string backup = files[0].ends_with(".bak") ? files[0] : files[1];
+    const std::string temporary = files[0].ends_with(".tmp") ? files[0] : files[1];
+    EXPECT_EQ(ReadBytes(folder_.path() / backup), kSchemes);
+    EXPECT_EQ(ReadBytes(folder_.path() / temporary), kLabDeleted);
+    EXPECT_NE(told.find(folder_ / backup), std::wstring::npos) << std::string(told.begin(), told.end());
+    EXPECT_NE(told.find(L"改名为 ui.kvo"), std::wstring::npos);
+}
+
+TEST_F(SchemeFileFaultTest, AFileHeldForAMomentIsWaitedForThenAddedToAndRewritten) {
+    // Like a sync client that opens the file without sharing and lets go after a moment.
+    auto holdBriefly = [this] {
+        auto held = std::make_shared<win32::UniqueFile>(
+            ::CreateFileW(File().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_TRUE(*held);
+        return std::thread([held] {
+            ::Sleep(400);
+            held->reset();
+        });
+    };
+    std::thread scanner = holdBriefly();
+    view_.answers = {L"new"};
+    form_.Command5_Click();
+    scanner.join();
+    EXPECT_TRUE(view_.messages.empty());
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"lab", L"new"}));
+
+    scanner = holdBriefly();
+    view_.schemeText = L"lab";
+    form_.Command1_Click();
+    scanner.join();
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].text, L"删除成功！");
+    EXPECT_TRUE(ReadBytes(File()).starts_with(kLabDeleted));
+    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
+}
+
+TEST_F(SchemeFileFaultTest, AFolderPathTooLongForATemporaryFileIsRefusedWithAMessage) {
+    // Deep enough that ui.kvo still fits within MAX_PATH but a temporary name beside it does not.
+    std::filesystem::path deep = folder_.path();
+    const size_t want = 250;
+    while (deep.wstring().size() + 1 < want)
+        deep /= std::wstring(std::min<size_t>(want - deep.wstring().size() - 1, 100), L'd');
+    ASSERT_TRUE(std::filesystem::create_directories(deep));
+    WriteBytes(deep / "ui.kvo", kSchemes);
+    Form1 form(view_, runner_, *fs_, clock_, deep.wstring());
+    view_.form = &form;
+    view_.schemeText = L"lab";
+    form.Command1_Click();
+    view_.form = &form_;
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"路径太长"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(deep / "ui.kvo"), kSchemes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(deep), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace
