@@ -53,6 +53,8 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
     case CommandResult::Outcome::Exited:
         text += L"退出代码 " + DecimalText(result.exitCode) + L"。";
         break;
+    case CommandResult::Outcome::Unknown:
+        return text + L"已结束，但无法读取它的结果：" + result.output + L"\r\n";
     }
     const std::wstring said = Trimmed(result.output);
     if (!said.empty()) text += L"netsh 的输出：\r\n" + said;

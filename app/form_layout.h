@@ -58,6 +58,13 @@ inline constexpr std::array<ControlSpec, 20> kControls = {{
 // Rounds like MulDiv: (twips * dpi + 720) / 1440.
 [[nodiscard]] constexpr int TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
 
+// A length at `fromDpi` at `toDpi`, rounded like MulDiv (half away from zero).
+[[nodiscard]] constexpr int ScaleToDpi(int length, int fromDpi, int toDpi) {
+    if (fromDpi <= 0) return length;
+    const long long scaled = static_cast<long long>(length) * toDpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + fromDpi / 2) / fromDpi : -((-scaled + fromDpi / 2) / fromDpi));
+}
+
 // LOGFONT height of 10.5 pt: -MulDiv(105, dpi, 720).
 [[nodiscard]] constexpr int FontHeight(int dpi) { return -((105 * dpi + 360) / 720); }
 

@@ -5,11 +5,16 @@
 #include "clock_win32.h"
 #include "main_window_win32.h"
 #include "netconfig/command_runner_win32.h"
+#include "win32/system_library.h"
 #include "win32/system_text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // A DLL planted in the user-writable program folder must never be loaded.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // A DLL planted in the user-writable program folder must never be loaded. Windows 7 without
+    // KB2533623 has no SetDefaultDllDirectories: there the current folder at least goes.
+    if (auto restrict = win32::LoadedFunction<BOOL WINAPI(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories"))
+        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+        ::SetDllDirectoryW(L"");
     ::SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

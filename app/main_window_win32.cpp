@@ -1,6 +1,5 @@
 #include "main_window_win32.h"
 
-#include <shellscalingapi.h>
 #include <uxtheme.h>
 
 #include "text_prompt_win32.h"
@@ -25,14 +24,6 @@ std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-UINT PrimaryMonitorDpi() {
-    UINT x = 96, y = 96;
-    HMONITOR monitor = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    const win32::SystemFunction<decltype(::GetDpiForMonitor)> getDpi(L"shcore.dll", "GetDpiForMonitor");
-    if (!getDpi || FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &x, &y))) return 96;
-    return y;
 }
 
 win32::UniqueFont MakeFont(UINT dpi, const wchar_t* face, LONG weight) {
@@ -78,8 +69,9 @@ RECT PlacementOf(const ControlSpec& spec, int dpi) {
 
 }  // namespace
 
-MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
-    : form_(*this, runner, fs, clock, std::move(programFolder)) {}
+MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder,
+                       DpiFunctions dpiFunctions)
+    : form_(*this, runner, fs, clock, std::move(programFolder)), dpi_functions_(std::move(dpiFunctions)) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
@@ -102,13 +94,14 @@ bool MainWindow::Create() {
     owner_.reset(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
 
     // Size the frame for the DPI of the monitor it opens on, and centre it on that work area.
-    const UINT dpi = PrimaryMonitorDpi();
-    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, static_cast<int>(dpi)),
-               TwipsToPixels(kClientHeightTwips, static_cast<int>(dpi))};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    const HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    const UINT dpi = dpi_functions_.OfMonitor(primary);
+    const RECT frame = dpi_functions_.Frame(RECT{0, 0, TwipsToPixels(kClientWidthTwips, static_cast<int>(dpi)),
+                                                 TwipsToPixels(kClientHeightTwips, static_cast<int>(dpi))},
+                                            kStyle, kExStyle, dpi);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    ::GetMonitorInfoW(primary, &monitor);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     const int x = monitor.rcWork.left + (monitor.rcWork.right - monitor.rcWork.left - width) / 2;
@@ -139,6 +132,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->dpi_functions_.ScaleFrameWithClient(hwnd);
     }
     auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY) {
@@ -174,7 +168,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
 }
 
 LRESULT MainWindow::OnCreate() {
-    dpi_ = ::GetDpiForWindow(hwnd_);
+    dpi_ = dpi_functions_.OfWindow(hwnd_);
     MakeFonts(dpi_);
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
@@ -296,10 +290,9 @@ void MainWindow::MakeFonts(UINT dpi) {
     simsun_ = MakeFont(dpi, L"宋体", FW_NORMAL);
     simsun_bold_ = MakeFont(dpi, L"宋体", FW_BOLD);
     yahei_ = MakeFont(dpi, L"微软雅黑", FW_NORMAL);
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        default_font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    LOGFONTW message{};
+    if (dpi_functions_.MessageFont(dpi, message))
+        default_font_.reset(::CreateFontIndirectW(&message));
     else
         default_font_ = MakeFont(dpi, L"宋体", FW_NORMAL);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "dpi_win32.h"
 #include "form1.h"
 #include "form_layout.h"
 #include "win32/unique_handle.h"
@@ -15,7 +16,8 @@ inline constexpr wchar_t kMainWindowClass[] = L"NetSchemeForm1";
 
 class MainWindow final : public FormView {
 public:
-    MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder);
+    MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder,
+               DpiFunctions dpiFunctions = DpiFunctions::Lookup());
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -63,6 +65,7 @@ private:
     void RestoreFocus();
 
     Form1 form_;
+    DpiFunctions dpi_functions_;
     HWND hwnd_ = nullptr;
     win32::UniqueWindow owner_;  // hidden: owning the window keeps it off the taskbar
     std::array<HWND, kControls.size()> controls_{};

@@ -16,7 +16,8 @@ struct CommandLine {
 };
 
 struct CommandResult {
-    enum class Outcome { Exited, NotStarted, TimedOut };
+    // Unknown: it ended, but its exit code could not be read.
+    enum class Outcome { Exited, NotStarted, TimedOut, Unknown };
     Outcome outcome = Outcome::NotStarted;
     unsigned long exitCode = 0;
     std::wstring output;  // what the child printed (decoded), or why it could not be started

@@ -1,6 +1,7 @@
 #include "command_runner_win32.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <optional>
@@ -37,6 +38,40 @@ private:
     std::wstring why_;
 };
 
+ULONGLONG CreationTime(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// Ends a process that is in no job of ours, and every process it started (cmd's netsh), found
+// by their parents' ids; a process started before the root only reuses an old id and is spared.
+void EndProcessTree(HANDLE root) {
+    const DWORD rootId = ::GetProcessId(root);
+    const ULONGLONG rootCreated = CreationTime(root);
+    std::vector<PROCESSENTRY32W> processes;
+    UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    if (snapshot && ::Process32FirstW(snapshot.get(), &entry)) {
+        do processes.push_back(entry);
+        while (::Process32NextW(snapshot.get(), &entry));
+    }
+    ::TerminateProcess(root, 1);  // first, so it starts nothing more
+    std::vector<DWORD> tree = {rootId};
+    for (size_t i = 0; i < tree.size(); ++i) {
+        for (const PROCESSENTRY32W& p : processes) {
+            if (p.th32ParentProcessID != tree[i] || p.th32ProcessID == rootId ||
+                std::find(tree.begin(), tree.end(), p.th32ProcessID) != tree.end())
+                continue;
+            UniqueHandle child(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, p.th32ProcessID));
+            if (!child || CreationTime(child.get()) < rootCreated) continue;
+            tree.push_back(p.th32ProcessID);
+            ::TerminateProcess(child.get(), 1);
+        }
+    }
+}
+
 class Win32Command final : public StartedCommand {
 public:
     Win32Command(UniqueHandle job, win32::ProcessInfo process, UniqueHandle outputRead)
@@ -54,8 +89,11 @@ public:
             if (::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) {
                 Drain();
                 DWORD code = 0;
-                ::GetExitCodeProcess(process_.process.get(), &code);
-                result = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
+                // An exit code that cannot be read is no success.
+                if (::GetExitCodeProcess(process_.process.get(), &code))
+                    result = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
+                else
+                    result = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
                 // Under Wine the child's handles (a redirected output file among them) stay
                 // open while its process handle does: let go now, so the caller can remove it.
                 Release();
@@ -105,7 +143,7 @@ private:
     void End() {
         if (!process_.process || ::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
         if (job_) ::TerminateJobObject(job_.get(), 1);
-        else ::TerminateProcess(process_.process.get(), 1);
+        else EndProcessTree(process_.process.get());
         ::WaitForSingleObject(process_.process.get(), 5000);
     }
 
@@ -117,7 +155,7 @@ private:
 };
 
 std::wstring ProgramFile(Program program) {
-    return win32::SystemFolder() + (program == Program::Cmd ? L"\\cmd.exe" : L"\\netsh.exe");
+    return win32::NativeProgramFolder() + (program == Program::Cmd ? L"\\cmd.exe" : L"\\netsh.exe");
 }
 
 // A job that ends the child and everything it starts when the job handle closes.
@@ -133,6 +171,8 @@ UniqueHandle MakeKillOnCloseJob() {
 
 class Win32Runner final : public CommandRunner {
 public:
+    explicit Win32Runner(const Win32RunnerCalls& calls) : calls_(calls) {}
+
     std::unique_ptr<StartedCommand> Start(const CommandLine& command) override {
         const std::wstring program = ProgramFile(command.program);
         auto fail = [&program](DWORD error) {
@@ -192,12 +232,24 @@ public:
         win32::ProcessInfo process{UniqueHandle(info.hProcess), UniqueHandle(info.hThread)};
 
         UniqueHandle job = MakeKillOnCloseJob();
-        if (job && !::AssignProcessToJobObject(job.get(), process.process.get())) job.reset();
-        ::ResumeThread(process.thread.get());
+        if (job && !calls_.assignProcessToJobObject(job.get(), process.process.get())) job.reset();
+        if (::ResumeThread(process.thread.get()) == static_cast<DWORD>(-1)) {
+            // A child that never runs would otherwise wait suspended until the time bound.
+            const DWORD error = ::GetLastError();
+            ::TerminateProcess(process.process.get(), 1);
+            return fail(error);
+        }
         return std::make_unique<Win32Command>(std::move(job), std::move(process), std::move(outputRead));
     }
+
+private:
+    Win32RunnerCalls calls_;
 };
 
 }  // namespace
 
-std::unique_ptr<CommandRunner> MakeSystemCommandRunner() { return std::make_unique<Win32Runner>(); }
+std::unique_ptr<CommandRunner> MakeWin32CommandRunner(const Win32RunnerCalls& calls) {
+    return std::make_unique<Win32Runner>(calls);
+}
+
+std::unique_ptr<CommandRunner> MakeSystemCommandRunner() { return MakeWin32CommandRunner({}); }

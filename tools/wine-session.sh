@@ -18,6 +18,11 @@ if [ -z "${DISPLAY:-}" ] || [ "${KEEP_DISPLAY:-0}" != 1 ]; then
   for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
 fi
 
+# A prefix made before wine32 was installed cannot start 32-bit programs, nor (with plain `wine`)
+# 64-bit ones: make it again.
+if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/made-with-wine32" ]; then
+  rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "creating the Wine prefix in $WINEPREFIX (once per build folder)"
   wineboot -i >/dev/null 2>&1 || true
@@ -27,6 +32,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  touch "$WINEPREFIX/made-with-wine32"
 fi
 wineserver -p >/dev/null 2>&1 || true
 # Start the prefix's services now: started by a test, they would inherit its output pipe and

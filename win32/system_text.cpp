@@ -43,4 +43,17 @@ std::wstring SystemFolder() {
     }
 }
 
+std::wstring NativeProgramFolder() {
+    BOOL wow64 = FALSE;
+    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return SystemFolder();
+    // The shared Windows folder: GetWindowsDirectoryW gives a per-user one under Terminal Services.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const UINT length = ::GetSystemWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+        if (length == 0) return SystemFolder();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length) + L"\\Sysnative";
+        buffer.resize(length + 1);
+    }
+}
+
 }  // namespace win32

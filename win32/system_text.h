@@ -15,4 +15,9 @@ std::wstring ProgramFolder();
 // The system directory (System32), without a trailing separator.
 std::wstring SystemFolder();
 
+// The folder of the system's native programs as this process names it: System32, or for a
+// 32-bit process on 64-bit Windows (WOW64) Sysnative, since there System32 leads to SysWOW64
+// and its 32-bit copies.
+std::wstring NativeProgramFolder();
+
 }  // namespace win32
