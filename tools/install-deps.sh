@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when some are missing.
 set -euo pipefail
-packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 libbenchmark-dev clang-14 libclang-rt-14-dev wine wine64 xvfb xauth x11-apps xdotool imagemagick locales fonts-wqy-microhei fonts-wine)
+packages=(cmake make g++ libgtest-dev googletest
+          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+          g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+          libbenchmark-dev clang-14 libclang-rt-14-dev wine wine64 wine32:i386
+          xvfb xauth x11-apps xdotool imagemagick locales fonts-wqy-microhei fonts-wine)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# wine32 (the x86 exe's tests, under WOW64) comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

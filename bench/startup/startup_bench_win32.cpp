@@ -21,21 +21,20 @@ struct Found {
     HWND window;
 };
 
+BOOL CALLBACK NoteWindowOf(HWND window, LPARAM param) {
+    auto& f = *reinterpret_cast<Found*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = L"";
+    ::GetClassNameW(window, name, 64);
+    if (owner != f.process || !::IsWindowVisible(window) || (std::wstring(name) == L"#32770") != f.dialog) return TRUE;
+    f.window = window;
+    return FALSE;
+}
+
 HWND FindWindowOf(DWORD process, bool dialog) {
     Found found{process, dialog, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto& f = *reinterpret_cast<Found*>(param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = L"";
-            ::GetClassNameW(window, name, 64);
-            if (owner != f.process || !::IsWindowVisible(window) || (std::wstring(name) == L"#32770") != f.dialog)
-                return TRUE;
-            f.window = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumWindows(NoteWindowOf, reinterpret_cast<LPARAM>(&found));
     return found.window;
 }
 

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/form_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,27 @@ protected:
     FixedClock clock_;
     Form1 form_;
 };
+
+// --- layout arithmetic, by hand -------------------------------------------------------------
+
+TEST(FormLayout, TwipsPointsAndDpiScalingRoundLikeMulDiv) {
+    // 15 twips are a pixel at 96 DPI; halves round up: 5775 * 120 / 1440 = 481.25, 330 * 120 / 1440 = 27.5.
+    const int twips[][3] = {{5775, 96, 385}, {5835, 96, 389}, {5775, 120, 481}, {330, 120, 28},
+                            {330, 144, 33}, {495, 192, 66}, {7, 96, 0}, {8, 96, 1}};
+    for (const auto& [value, dpi, pixels] : twips) EXPECT_EQ(TwipsToPixels(value, dpi), pixels) << value << "@" << dpi;
+    // 10.5 pt: 14 px at 96, 17.5 -> 18 at 120, 21 at 144, 28 at 192.
+    EXPECT_EQ(FontHeight(96), -14);
+    EXPECT_EQ(FontHeight(120), -18);
+    EXPECT_EQ(FontHeight(144), -21);
+    EXPECT_EQ(FontHeight(192), -28);
+    // A Windows 7 message font of -12 at 96 DPI, for a window at 120 and 144; negative heights
+    // round away from zero like MulDiv.
+    EXPECT_EQ(ScaleToDpi(-12, 96, 120), -15);
+    EXPECT_EQ(ScaleToDpi(-11, 96, 120), -14);  // -13.75
+    EXPECT_EQ(ScaleToDpi(-15, 120, 144), -18);
+    EXPECT_EQ(ScaleToDpi(9, 96, 144), 14);      // 13.5 rounds up
+    EXPECT_EQ(ScaleToDpi(-12, 0, 120), -12);    // no system DPI known: unchanged
+}
 
 // --- gateway auto-fill ---------------------------------------------------------------------
 

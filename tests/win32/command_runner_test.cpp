@@ -66,16 +66,39 @@ TEST_F(CommandRunnerTest, MoreOutputThanThePipeHoldsDoesNotStallTheChild) {
     EXPECT_TRUE(Logged(L"printed"));
 }
 
-TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedAndCountsAsFailed) {
-    ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
-    const auto started = std::chrono::steady_clock::now();
-    const CommandResult result = RunToEnd(*runner_, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 300ms);
-    EXPECT_EQ(result.outcome, CommandResult::Outcome::TimedOut);
-    EXPECT_FALSE(result.Succeeded());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
-    ::Sleep(2000);
-    EXPECT_TRUE(Logged(L"printed"));
-    EXPECT_FALSE(Logged(L"woke")) << "cmd's netsh outlived the time bound";
+BOOL WINAPI RefuseNestedJob(HANDLE, HANDLE) {
+    ::SetLastError(ERROR_ACCESS_DENIED);  // what Windows 7 says when this program already runs in a job
+    return FALSE;
+}
+
+TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedWithItsChildrenAndCountsAsFailed) {
+    Win32RunnerCalls withoutJob;
+    withoutJob.assignProcessToJobObject = RefuseNestedJob;
+    for (bool inJob : {true, false}) {
+        SCOPED_TRACE(inJob ? "in a job of ours" : "no job of ours (Windows 7 inside another job)");
+        ::DeleteFileW(log_path_.c_str());
+        auto runner = inJob ? MakeSystemCommandRunner() : MakeWin32CommandRunner(withoutJob);
+        ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
+        const auto started = std::chrono::steady_clock::now();
+        const CommandResult result = RunToEnd(*runner, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 500ms);
+        EXPECT_EQ(result.outcome, CommandResult::Outcome::TimedOut);
+        EXPECT_FALSE(result.Succeeded());
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
+        ::Sleep(2000);
+        EXPECT_TRUE(Logged(L"printed"));
+        EXPECT_FALSE(Logged(L"woke")) << "cmd's netsh outlived the time bound";
+    }
+}
+
+TEST_F(CommandRunnerTest, StartsTheNativeNetshAndCmdAlsoAsA32BitProgram) {
+    // To a 32-bit program on 64-bit Windows, System32 is SysWOW64: there netsh is Wine's stub.
+    if (wintest::RunsUnderWow64())
+        EXPECT_NE(ReadBytes(std::filesystem::path(wintest::SystemFile(L"netsh.exe"))),
+                  ReadBytes(std::filesystem::path(wintest::StandInNetsh())));
+    EXPECT_TRUE(RunToEnd(*runner_, {Program::Netsh, L"netsh.exe interface show interface", {}}, 20s).Succeeded());
+    EXPECT_TRUE(RunToEnd(*runner_, {Program::Cmd, L"cmd.exe /c netsh interface ip show config", {}}, 20s).Succeeded());
+    EXPECT_TRUE(Logged(L"line:netsh.exe interface show interface"));
+    EXPECT_TRUE(Logged(L"line:netsh  interface ip show config") || Logged(L"line:netsh interface ip show config"));
 }
 
 TEST_F(CommandRunnerTest, AQuitMessageThatArrivesWhileWaitingIsKeptForTheLoop) {

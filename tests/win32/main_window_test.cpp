@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fakes/fake_runner.h"
 #include "fakes/temp_folder.h"
 #include "window_helpers.h"
@@ -117,6 +119,36 @@ TEST_F(MainWindowTest, OpensAtTheScreenDpi) { EXPECT_EQ(window_->dpi(), Expected
 
 TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) {
     ExpectTwipsLayout();
+}
+
+// Windows 7 and 8.1 lack GetDpiForWindow, AdjustWindowRectExForDpi and SystemParametersInfoForDpi
+// (and 7 GetDpiForMonitor): their fallbacks must give the window the system DPI's twips layout.
+TEST_F(MainWindowTest, WithoutTheNewerDpiFunctionsTheWindowHasTheSameTwipsLayoutAndFonts) {
+    MainWindow windows7(runner_, *fs_, clock_, folder_.path().wstring(), DpiFunctions::Windows7());
+    ASSERT_TRUE(windows7.Create());
+    EXPECT_EQ(windows7.dpi(), ExpectedDpi());  // the system DPI, never a fixed 96
+    auto size = [](HWND window, bool client) {
+        RECT rect{};
+        if (client) ::GetClientRect(window, &rect);
+        else ::GetWindowRect(window, &rect);
+        return std::make_pair(static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top));
+    };
+    EXPECT_EQ(size(windows7.hwnd(), true), std::make_pair(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips)));
+    EXPECT_EQ(size(windows7.hwnd(), false), size(Main(), false));
+    auto fontOf = [](HWND control) {
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+        return std::make_tuple(font.lfHeight, std::wstring(font.lfFaceName), font.lfWeight, font.lfCharSet);
+    };
+    for (const ControlSpec& spec : kControls) {
+        SCOPED_TRACE(static_cast<int>(spec.id));
+        RECT rect{};
+        ::GetWindowRect(windows7.Control(spec.id), &rect);
+        ::MapWindowPoints(HWND_DESKTOP, windows7.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+        const RECT expected = ClientRectOf(Control(spec.id));
+        EXPECT_TRUE(::EqualRect(&rect, &expected));
+        EXPECT_EQ(fontOf(windows7.Control(spec.id)), fontOf(Control(spec.id)));  // the buttons' message font too
+    }
 }
 
 TEST_F(MainWindowTest, ADpiChangeLaysTheWindowOutAgainWithScaledFonts) {

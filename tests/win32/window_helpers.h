@@ -55,25 +55,27 @@ struct DialogAnswer {
     std::wstring keys;                  // then typed where the focus is ("\x1B": Escape)
 };
 
+struct TopLevelQuery {
+    DWORD process;
+    const wchar_t* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+inline BOOL CALLBACK NoteTopLevel(HWND window, LPARAM param) {
+    auto& q = *reinterpret_cast<TopLevelQuery*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != q.process || (q.visibleOnly && !::IsWindowVisible(window)) || ClassOf(window) != q.className)
+        return TRUE;
+    q.found = window;
+    return FALSE;
+}
+
 // Finds a visible top-level window of the process with the given class.
 inline HWND FindTopLevel(DWORD process, const wchar_t* className, bool visibleOnly = true) {
-    struct Query {
-        DWORD process;
-        const wchar_t* className;
-        bool visibleOnly;
-        HWND found;
-    } query{process, className, visibleOnly, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto& q = *reinterpret_cast<Query*>(param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner != q.process || (q.visibleOnly && !::IsWindowVisible(window)) || ClassOf(window) != q.className)
-                return TRUE;
-            q.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&query));
+    TopLevelQuery query{process, className, visibleOnly, nullptr};
+    ::EnumWindows(NoteTopLevel, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
 
@@ -182,14 +184,30 @@ inline std::wstring SystemFile(const wchar_t* name) {
     return std::wstring(folder) + L"\\" + name;
 }
 
-// Puts the stand-in (built beside the test program) where the program looks for netsh.exe.
-inline bool InstallStandInNetsh() {
+// True for a 32-bit test program on 64-bit Windows (WOW64).
+inline bool RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The stand-in built beside the test program.
+inline std::wstring StandInNetsh() {
     wchar_t self[MAX_PATH] = L"";
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring standIn = self;
     standIn.resize(standIn.find_last_of(L'\\') + 1);
-    standIn += L"stand_in_netsh.exe";
-    return ::CopyFileW(standIn.c_str(), SystemFile(L"netsh.exe").c_str(), FALSE) != 0;
+    return standIn + L"stand_in_netsh.exe";
+}
+
+// Puts the stand-in where the native netsh.exe is: System32 as a 64-bit program sees it. Under
+// WOW64 the copy goes there with the redirection to SysWOW64 turned off, whose netsh.exe stays
+// Wine's stub, so a command that reaches the stand-in proves it started the native netsh.
+inline bool InstallStandInNetsh() {
+    PVOID redirection = nullptr;
+    const bool wow64 = RunsUnderWow64() && ::Wow64DisableWow64FsRedirection(&redirection);
+    const bool copied = ::CopyFileW(StandInNetsh().c_str(), SystemFile(L"netsh.exe").c_str(), FALSE) != 0;
+    if (wow64) ::Wow64RevertWow64FsRedirection(redirection);
+    return copied;
 }
 
 // Reads a UTF-8 file into lines (the stand-in's log).
