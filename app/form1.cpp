@@ -1,10 +1,12 @@
 #include "form1.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 
 #include "netconfig/adapter_names.h"
 #include "netconfig/address_commands.h"
+#include "netconfig/interface_table.h"
 #include "netconfig/listing_command.h"
 #include "schemes/scheme_file.h"
 #include "textfile/codepage936.h"
@@ -14,8 +16,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kCommandBound = 60s;  // netsh needs seconds at most; a hung one must not hang us
+// netsh needs a few seconds at most, even while the adapter renegotiates; a hung one must not
+// keep the user waiting for minutes.
+constexpr auto kCommandBound = 30s;
 constexpr auto kListingBound = 10s;
+constexpr auto kListingPatience = 2s;  // after the welcome box, before the window shows without it
 constexpr int kDeleteAttempts = 3;  // reads of a file another program keeps changing
 constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
 constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
@@ -99,12 +104,28 @@ void Form1::Readtxt() {
 }
 
 void Form1::readPcNet() {
-    std::unique_ptr<StartedCommand> listing = runner_.Start(ListingCommand(program_folder_));
+    listing_ = runner_.Start(ListingCommand(program_folder_));
     view_.ShowMessage(std::wstring(kWelcome), MessageIcon::None);
     view_.ClearAdapterList();
 
-    // Read only a finished listing: a half-written one would give a partial list.
-    const CommandResult result = listing->Wait(kListingBound);
+    // Read only a finished listing: a half-written one would give a partial list. One that takes
+    // longer than a moment is read once it ends, with the window already shown.
+    listing_waited_ = kListingPatience;
+    if (listing_->WaitFor(kListingPatience) || view_.Closing()) return FinishListing();
+    view_.SetListingTimer(true);
+}
+
+void Form1::ListingTick() {
+    if (!listing_) return view_.SetListingTimer(false);
+    listing_waited_ += kListingTick;
+    if (!listing_->WaitFor(std::chrono::milliseconds(0)) && listing_waited_ < kListingBound) return;
+    view_.SetListingTimer(false);
+    FinishListing();
+}
+
+void Form1::FinishListing() {
+    const CommandResult result = listing_->Finish();  // past its bound: ended, and not read
+    listing_.reset();  // lets go of the listing file
     const FilePath path = JoinPath(program_folder_, kListingFileName);
     if (result.outcome == CommandResult::Outcome::Exited) {
         LoadedLines loaded = ReadTextLines(fs_, path);
@@ -112,6 +133,14 @@ void Form1::readPcNet() {
             for (const std::wstring& name : AdapterNames(loaded.lines)) view_.AddAdapter(name);
     }
     (void)fs_.RemoveFile(path);
+}
+
+Form1::~Form1() {
+    if (listing_) {
+        listing_->Finish();
+        listing_.reset();
+        (void)fs_.RemoveFile(JoinPath(program_folder_, kListingFileName));
+    }
 }
 
 void Form1::Combo1_Click() {
@@ -152,6 +181,7 @@ void Form1::Command1_Click() {
             written = RewriteFile(fs_, SchemeFile(), RewriteWithMarkedLine(loaded.lines, *match, prefix.bytes),
                                   loaded.lines.bytes());
         }
+        if (view_.Closing() && written.stranded.empty()) return;
         if (written.changed) continue;
         if (!written.stranded.empty())
             return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
@@ -182,16 +212,53 @@ void Form1::Command4_Click() {
 
 void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
     std::wstring failures;
+    bool timedOut = false;
     {
         BusyScope busy(view_);
         // Each one awaited: the alternate DNS must be added after the preferred one is set.
         for (size_t i = 0; i < count; ++i) {
-            const CommandResult result = RunToEnd(runner_, {Program::Netsh, lines[i], {}}, kCommandBound);
+            auto command = runner_.Start({Program::Netsh, lines[i], {}});
+            if (!command->WaitFor(kCommandBound) && view_.Closing()) return command->LetRun();
+            const CommandResult result = command->Finish();
             if (!result.Succeeded()) failures += L"\r\n" + DescribeFailure(lines[i], result);
+            timedOut = timedOut || result.outcome == CommandResult::Outcome::TimedOut;
         }
     }
     if (failures.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
-    Warn(L"以下命令未成功执行：\r\n" + failures + L"\r\n更改网络配置需要以管理员身份运行本程序。");
+    const std::wstring causes = LikelyCauses(timedOut);
+    if (view_.Closing()) return;
+    Warn(L"以下命令未成功执行：\r\n" + failures + L"\r\n" + causes);
+}
+
+std::wstring Form1::LikelyCauses(bool timedOut) {
+    std::wstring causes;
+    if (!runner_.RunsElevated())
+        causes += L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。\r\n";
+    if (timedOut)
+        causes += L"· 有命令超过 " + DecimalText(static_cast<unsigned long>(kCommandBound.count())) +
+                  L" 秒仍未结束，已被终止：netsh 可能正忙，请稍后再试。\r\n";
+
+    // Asked again now: the listing of start-up may be stale, and Combo2 drops disabled ones.
+    const std::wstring wired(kWiredInterface);
+    const CommandResult listing =
+        RunToEnd(runner_, {Program::Netsh, L"netsh interface show interface", {}}, kListingBound);
+    const std::vector<InterfaceRow> interfaces = listing.Succeeded() ? ParseInterfaceTable(listing.output)
+                                                                     : std::vector<InterfaceRow>();
+    const auto found = std::find_if(interfaces.begin(), interfaces.end(),
+                                    [&](const InterfaceRow& row) { return row.name == wired; });
+    if (!interfaces.empty() && found == interfaces.end()) {
+        std::wstring names;
+        for (const InterfaceRow& row : interfaces) names += (names.empty() ? L"" : L"、") + Quoted(row.name);
+        causes += L"· 方案总是应用到名为" + Quoted(wired) + L"的网卡，这台电脑没有这个名字的网卡，只有 " + names +
+                  L"：可以把要用的网卡改名为" + Quoted(wired) +
+                  L"（控制面板 → 网络和 Internet → 网络连接，右键点击网卡 → 重命名）。\r\n";
+    } else if (found != interfaces.end() && found->Disabled()) {
+        causes += L"· 网卡" + Quoted(wired) +
+                  L"已被禁用：请在 控制面板 → 网络和 Internet → 网络连接 中右键点击它 → 启用。\r\n";
+    }
+    if (causes.empty()) return L"请查看上面 netsh 给出的原因。";
+    causes.resize(causes.size() - 2);  // no line end after the last
+    return causes;
 }
 
 void Form1::Command5_Click() {
@@ -202,6 +269,7 @@ void Form1::Command5_Click() {
         BusyScope busy(view_);  // the open may wait for a program that holds the file
         opened = fs_.OpenForAppend(SchemeFile(), scheme);
     }
+    if (view_.Closing()) return;
     if (!opened.ok()) return Warn(L"无法打开或创建方案文件" + file + L"，不能添加方案。\r\n" + opened.detail());
 
     const std::wstring name = view_.PromptText(std::wstring(kAddPrompt), std::wstring(kAddPrompt));

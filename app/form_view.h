@@ -1,8 +1,11 @@
 // What Form1 needs of its window: the controls' texts and lists, message boxes, the name prompt.
 // The Win32 window implements it with real controls; tests with a fake that behaves the same.
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <string>
+
+inline constexpr std::chrono::milliseconds kListingTick{100};
 
 enum class MessageIcon { None, Warning };
 
@@ -26,7 +29,12 @@ public:
     // Modal; the typed text, or empty when the user cancels.
     [[nodiscard]] virtual std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) = 0;
 
-    // While busy the window paints but takes no input and shows the wait cursor.
+    // While busy the window paints and shows the wait cursor; only the exit button and the close
+    // box take input.
     virtual void SetBusy(bool busy) = 0;
     virtual void EndProgram() = 0;
+    // The program is ending (the window was closed, perhaps during a wait): handlers stop.
+    [[nodiscard]] virtual bool Closing() const = 0;
+    // While on, Form1::ListingTick runs every kListingTick.
+    virtual void SetListingTimer(bool on) = 0;
 };

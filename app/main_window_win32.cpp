@@ -3,6 +3,7 @@
 #include <uxtheme.h>
 
 #include "text_prompt_win32.h"
+#include "win32/message_pump.h"
 #include "win32/system_library.h"
 
 namespace {
@@ -11,6 +12,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed fram
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
 constexpr int kComboListTwips = 2400;  // how far a dropped-down list reaches
+constexpr UINT_PTR kListingTimer = 1;
 
 constexpr COLORREF ColorValue(TextColor color) {
     return color == TextColor::Magenta ? RGB(255, 0, 255) : RGB(255, 0, 0);
@@ -154,6 +156,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_ACTIVATE:         return OnActivate(LOWORD(wp) != WA_INACTIVE);
     case WM_SETFOCUS:         RestoreFocus(); return 0;
     case WM_SETCURSOR:        return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
+    case WM_TIMER:            return wp == kListingTimer ? (form_.ListingTick(), 0) : 0;
     case DM_GETDEFID: {       // Enter clicks the focused button, as in any dialog
         const HWND focus = ::GetFocus();
         const int id = focus ? ::GetDlgCtrlID(focus) : 0;
@@ -162,7 +165,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
                             id == static_cast<int>(ControlId::Command5);
         return button ? MAKELRESULT(id, DC_HASDEFID) : 0;
     }
-    case WM_DESTROY:          ::PostQuitMessage(0); return 0;
+    case WM_DESTROY:          return OnDestroy();
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
@@ -193,6 +196,14 @@ LRESULT MainWindow::OnCreate() {
     if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts(false);  // hidden: nothing to repaint yet
     FitComboHeights(dpi_);
+    // Exit works at every moment, also while commands run.
+    win32::MarkUsableWhileWaiting(Control(ControlId::Command2), true);
+    return 0;
+}
+
+LRESULT MainWindow::OnDestroy() {
+    win32::MarkUsableWhileWaiting(Control(ControlId::Command2), false);
+    ::PostQuitMessage(0);
     return 0;
 }
 
@@ -220,7 +231,8 @@ LRESULT MainWindow::OnCommand(int id, int notification) {
     default:
         break;
     }
-    if (notification != BN_CLICKED || busy_) return 0;
+    // While commands run only the exit button works; they finish on their own.
+    if (notification != BN_CLICKED || (busy_ && id != static_cast<int>(ControlId::Command2))) return 0;
     switch (static_cast<ControlId>(id)) {
     case ControlId::Command1: form_.Command1_Click(); break;
     case ControlId::Command2: form_.Command2_Click(); break;
@@ -382,21 +394,31 @@ std::wstring MainWindow::PromptText(const std::wstring& prompt, const std::wstri
 }
 
 void MainWindow::SetBusy(bool busy) {
+    // Not EnableWindow(FALSE): that would take the close box and the exit button too. The wait
+    // drops every other input (win32::DispatchAllButInput).
     if (busy) {
         const HWND focus = ::GetFocus();
-        if (focus && ::IsChild(hwnd_, focus)) saved_focus_ = focus;
+        if (focus && hwnd_ && ::IsChild(hwnd_, focus)) saved_focus_ = focus;
         busy_ = true;
-        ::EnableWindow(hwnd_, FALSE);
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     } else {
-        ::EnableWindow(hwnd_, TRUE);
         busy_ = false;
         ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-        if (::IsWindowVisible(hwnd_)) RestoreFocus();
+        if (hwnd_ && ::IsWindowVisible(hwnd_)) RestoreFocus();
     }
 }
 
-void MainWindow::EndProgram() { ::DestroyWindow(hwnd_); }
+void MainWindow::EndProgram() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+bool MainWindow::Closing() const { return hwnd_ == nullptr; }
+
+void MainWindow::SetListingTimer(bool on) {
+    if (!hwnd_) return;
+    if (on) ::SetTimer(hwnd_, kListingTimer, static_cast<UINT>(kListingTick.count()), nullptr);
+    else ::KillTimer(hwnd_, kListingTimer);
+}
 
 int RunMessageLoop(HWND window) {
     MSG msg{};

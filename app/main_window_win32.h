@@ -44,6 +44,8 @@ public:
     std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override;
     void SetBusy(bool busy) override;
     void EndProgram() override;
+    bool Closing() const override;
+    void SetListingTimer(bool on) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -55,6 +57,7 @@ private:
     LRESULT OnDpiChanged(UINT dpi, const RECT& suggested);
     LRESULT OnActivate(bool active);
     LRESULT OnSetCursor();
+    LRESULT OnDestroy();
 
     void MakeFonts(UINT dpi);
     void ApplyFonts(bool redraw);

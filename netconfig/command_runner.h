@@ -24,12 +24,18 @@ struct CommandResult {
     [[nodiscard]] bool Succeeded() const { return outcome == Outcome::Exited && exitCode == 0; }
 };
 
-// A command that has been started. Wait keeps the window painting; a command still running when
-// Wait gives up, or when this object goes away, is ended together with its own children.
+// A command that has been started. Going away while it still runs ends it with its children,
+// unless LetRun was called.
 class StartedCommand {
 public:
     virtual ~StartedCommand() = default;
-    [[nodiscard]] virtual CommandResult Wait(std::chrono::milliseconds bound) = 0;
+    // Waits at most `bound` for it to end while the window keeps painting. False when it still
+    // runs: after the bound, or at once when the program is being closed meanwhile.
+    [[nodiscard]] virtual bool WaitFor(std::chrono::milliseconds bound) = 0;
+    // Its result. One still running is ended now, with its children, and counts as timed out.
+    [[nodiscard]] virtual CommandResult Finish() = 0;
+    // The program is ending: one still running finishes on its own (never half a change).
+    virtual void LetRun() = 0;
 };
 
 class CommandRunner {
@@ -37,8 +43,10 @@ public:
     virtual ~CommandRunner() = default;
     // Never null: a command that cannot be started gives a StartedCommand that reports NotStarted.
     [[nodiscard]] virtual std::unique_ptr<StartedCommand> Start(const CommandLine& command) = 0;
+    // Whether the commands run with administrator rights (read from this process's token).
+    [[nodiscard]] virtual bool RunsElevated() const = 0;
 };
 
-// Starts the command and waits for it, at most `bound`.
+// Starts the command and waits for it, at most `bound`; one still running then is ended.
 [[nodiscard]] CommandResult RunToEnd(CommandRunner& runner, const CommandLine& command,
                                      std::chrono::milliseconds bound);

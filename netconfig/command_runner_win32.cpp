@@ -30,9 +30,9 @@ std::wstring DecodeOem(const std::string& bytes) {
 class NotStarted final : public StartedCommand {
 public:
     explicit NotStarted(std::wstring why) : why_(std::move(why)) {}
-    CommandResult Wait(std::chrono::milliseconds) override {
-        return {CommandResult::Outcome::NotStarted, 0, why_};
-    }
+    bool WaitFor(std::chrono::milliseconds) override { return true; }
+    CommandResult Finish() override { return {CommandResult::Outcome::NotStarted, 0, why_}; }
+    void LetRun() override {}
 
 private:
     std::wstring why_;
@@ -79,11 +79,10 @@ public:
 
     ~Win32Command() override { End(); }
 
-    CommandResult Wait(std::chrono::milliseconds bound) override {
-        if (finished_) return *finished_;
+    bool WaitFor(std::chrono::milliseconds bound) override {
+        if (finished_) return true;
         const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(bound.count());
         std::optional<WPARAM> quit;
-        CommandResult result;
         for (;;) {
             Drain();
             if (::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) {
@@ -91,21 +90,16 @@ public:
                 DWORD code = 0;
                 // An exit code that cannot be read is no success.
                 if (::GetExitCodeProcess(process_.process.get(), &code))
-                    result = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
+                    finished_ = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
                 else
-                    result = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
+                    finished_ = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
                 // Under Wine the child's handles (a redirected output file among them) stay
                 // open while its process handle does: let go now, so the caller can remove it.
                 Release();
-                finished_ = result;
                 break;
             }
             const ULONGLONG now = ::GetTickCount64();
-            if (now >= deadline) {
-                End();
-                result = {CommandResult::Outcome::TimedOut, 0, DecodeOem(output_)};
-                break;
-            }
+            if (now >= deadline || quit) break;  // a WM_QUIT: the program is closing
             // Short slices so the pipe is drained while the child writes (a full pipe stalls it).
             const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
             HANDLE process = process_.process.get();
@@ -114,7 +108,24 @@ public:
                 win32::DispatchAllButInput(quit);
         }
         win32::PostHeldQuit(quit);
-        return result;
+        return finished_.has_value();
+    }
+
+    CommandResult Finish() override {
+        if (finished_) return *finished_;
+        End();
+        return {CommandResult::Outcome::TimedOut, 0, DecodeOem(output_)};
+    }
+
+    void LetRun() override {
+        if (finished_ || !process_.process) return;
+        // The job would end it when its handle closes: lift that first.
+        if (job_) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            if (!::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+                return;  // then it is ended with the program, as a command past its bound is
+        }
+        Release();
     }
 
 private:
@@ -142,6 +153,7 @@ private:
 
     void End() {
         if (!process_.process || ::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
+        Drain();
         if (job_) ::TerminateJobObject(job_.get(), 1);
         else EndProcessTree(process_.process.get());
         ::WaitForSingleObject(process_.process.get(), 5000);
@@ -240,6 +252,20 @@ public:
             return fail(error);
         }
         return std::make_unique<Win32Command>(std::move(job), std::move(process), std::move(outputRead));
+    }
+
+    bool RunsElevated() const override {
+        // The Administrators group counts only where it is enabled in the token: not in the
+        // filtered token UAC gives a program started without "以管理员身份运行".
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID administrators = nullptr;
+        if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                        0, 0, &administrators))
+            return true;  // unknown: claim nothing
+        BOOL member = TRUE;
+        if (!::CheckTokenMembership(nullptr, administrators, &member)) member = TRUE;
+        ::FreeSid(administrators);
+        return member != FALSE;
     }
 
 private:

@@ -232,8 +232,8 @@ private:
         for (;;) {
             const DWORD error = attempt();
             if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
-            if (calls_.pause) calls_.pause(kRetryPauseMs);
-            else win32::PauseKeepingWindowsPainted(kRetryPauseMs);
+            const bool goOn = calls_.pause ? calls_.pause(kRetryPauseMs) : win32::PauseKeepingWindowsPainted(kRetryPauseMs);
+            if (!goOn) return error;
         }
     }
 

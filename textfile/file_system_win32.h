@@ -10,8 +10,9 @@
 struct Win32FileCalls {
     BOOL(WINAPI* replaceFile)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) = ::ReplaceFileW;
     BOOL(WINAPI* moveFile)(LPCWSTR, LPCWSTR, DWORD) = ::MoveFileExW;
-    // How a retry waits for a file another program holds for a moment.
-    void (*pause)(DWORD milliseconds) = nullptr;  // none: the window keeps painting meanwhile
+    // How a retry waits for a file another program holds for a moment; false stops the retries
+    // (the program is being closed). None: the window keeps painting meanwhile.
+    bool (*pause)(DWORD milliseconds) = nullptr;
 };
 
 [[nodiscard]] std::unique_ptr<FileSystem> MakeWin32FileSystem(const Win32FileCalls& calls);

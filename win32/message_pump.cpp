@@ -4,6 +4,15 @@
 
 namespace win32 {
 
+namespace {
+constexpr wchar_t kUsableWhileWaiting[] = L"NetScheme.UsableWhileWaiting";
+}
+
+void MarkUsableWhileWaiting(HWND window, bool usable) {
+    if (usable) ::SetPropW(window, kUsableWhileWaiting, reinterpret_cast<HANDLE>(1));
+    else ::RemovePropW(window, kUsableWhileWaiting);
+}
+
 void DispatchAllButInput(std::optional<WPARAM>& quit) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -13,7 +22,7 @@ void DispatchAllButInput(std::optional<WPARAM>& quit) {
         }
         const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
                            (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
-        if (input) continue;
+        if (input && !(msg.hwnd && ::GetPropW(msg.hwnd, kUsableWhileWaiting))) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -23,15 +32,16 @@ void PostHeldQuit(const std::optional<WPARAM>& quit) {
     if (quit) ::PostQuitMessage(static_cast<int>(*quit));
 }
 
-void PauseKeepingWindowsPainted(DWORD milliseconds) {
+bool PauseKeepingWindowsPainted(DWORD milliseconds) {
     std::optional<WPARAM> quit;
     const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-    for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+    for (ULONGLONG now = ::GetTickCount64(); now < deadline && !quit; now = ::GetTickCount64()) {
         const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, milliseconds));
         if (::MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
             DispatchAllButInput(quit);
     }
     PostHeldQuit(quit);
+    return !quit;
 }
 
 }  // namespace win32

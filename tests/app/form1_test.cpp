@@ -11,6 +11,12 @@
 
 namespace {
 
+std::string Narrow(const std::wstring& text) {  // for failure output only
+    std::string out;
+    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
 const std::string kHomeBlock =
     "name:home\r\nIP:0.0.0.0\r\n\xD1\xDA\xC2\xEB:255.255.255.0\r\n\xCD\xF8\xB9\xD8:0.0.0.0\r\n"
     "\xCA\xD7\xD1\xA1:0.0.0.0\r\n\xB1\xB8\xD1\xA1:114.114.114.114\r\n\r\n";
@@ -190,25 +196,78 @@ TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) 
     view_.schemeText = L"home";
     runner_.results = {{CommandResult::Outcome::Exited, 0, L""},
                        {CommandResult::Outcome::Exited, 1, L"\r\n请求的操作需要提升。\r\n\r\n"},
-                       {CommandResult::Outcome::TimedOut, 0, L""}};
+                       {CommandResult::Outcome::TimedOut, 0, L""},
+                       {CommandResult::Outcome::NotStarted, 0, L""}};  // the interface listing asked afterwards
     form_.Command3_Click();
-    EXPECT_EQ(runner_.started.size(), 3u);  // the rest still run, in order
+    ASSERT_EQ(runner_.started.size(), 4u);  // the rest still run, in order
+    EXPECT_EQ(runner_.started[3].text, L"netsh interface show interface");
     ASSERT_EQ(view_.messages.size(), 1u);
     const std::wstring& text = view_.messages[0].text;
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(text.starts_with(L"以下命令未成功执行：\r\n"));
     EXPECT_EQ(text.find(runner_.started[0].text + L"\r\n"), std::wstring::npos);
     EXPECT_NE(text.find(runner_.started[1].text + L"\r\n退出代码 1。netsh 的输出：\r\n请求的操作需要提升。\r\n"), std::wstring::npos);
-    EXPECT_NE(text.find(runner_.started[2].text + L"\r\n超过 60 秒仍未结束，已被终止。"), std::wstring::npos);
-    EXPECT_TRUE(text.ends_with(L"\r\n更改网络配置需要以管理员身份运行本程序。"));
+    EXPECT_NE(text.find(runner_.started[2].text + L"\r\n超过 30 秒仍未结束，已被终止。"), std::wstring::npos);
+    // Elevated: the closing part names only the time-out.
+    EXPECT_TRUE(text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止：netsh 可能正忙，请稍后再试。")) << Narrow(text);
+    EXPECT_EQ(text.find(L"管理员"), std::wstring::npos);
     EXPECT_EQ(text.find(L"配置成功"), std::wstring::npos);
+}
+
+// What the closing part of the failure message says, from the token and the interfaces this
+// computer has, asked for again after the failure.
+TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
+    const std::wstring header = L"\r\n管理员状态     状态          类型             接口名称\r\n"
+                                L"-------------------------------------------------------------------------\r\n";
+    const std::wstring wired = L"已启用            已连接            专用               以太网\r\n";
+    const std::wstring others = L"已启用            已连接            专用               以太网 2\r\n"
+                                L"已禁用            已断开连接        专用               WLAN\r\n";
+    const std::wstring disabled = L"已禁用            已断开连接        专用               以太网\r\n";
+    const std::wstring admin = L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。";
+    const std::wstring rename = L"· 方案总是应用到名为“以太网”的网卡，这台电脑没有这个名字的网卡，只有 “以太网 2”、“WLAN”：可以把要用的网卡改名为“以太网”（控制面板 → 网络和 Internet → 网络连接，右键点击网卡 → 重命名）。";
+    const std::wstring enable = L"· 网卡“以太网”已被禁用：请在 控制面板 → 网络和 Internet → 网络连接 中右键点击它 → 启用。";
+    const std::wstring netsh = L"请查看上面 netsh 给出的原因。";
+    struct Case {
+        bool elevated;
+        CommandResult listing;
+        std::wstring ending;
+    };
+    const Case cases[] = {
+        {false, {CommandResult::Outcome::Exited, 0, header + wired}, L"\r\n" + admin},
+        {true, {CommandResult::Outcome::Exited, 0, header + others}, L"\r\n" + rename},
+        {false, {CommandResult::Outcome::Exited, 0, header + others}, admin + L"\r\n" + rename},
+        {true, {CommandResult::Outcome::Exited, 0, header + disabled}, L"\r\n" + enable},
+        {true, {CommandResult::Outcome::Exited, 0, header + wired}, L"\r\n" + netsh},
+        {true, {CommandResult::Outcome::NotStarted, 0, L""}, L"\r\n" + netsh},  // nothing known about interfaces
+    };
+    for (const Case& c : cases) {
+        runner_.elevated = c.elevated;
+        runner_.results = {{CommandResult::Outcome::Exited, 1, L"文件名、目录名或卷标语法不正确。"},
+                           {CommandResult::Outcome::Exited, 0, L""}, c.listing};
+        view_.messages.clear();
+        form_.Command4_Click();
+        ASSERT_EQ(view_.messages.size(), 1u);
+        EXPECT_TRUE(view_.messages[0].text.ends_with(c.ending)) << Narrow(view_.messages[0].text);
+        EXPECT_NE(view_.messages[0].text.find(L"文件名、目录名或卷标语法不正确。"), std::wstring::npos);
+    }
+}
+
+TEST_F(Form1Test, ClosingTheWindowDuringACommandLetsItFinishAndStartsNoMore) {
+    view_.schemeText = L"home";
+    runner_.onWait = [&](const CommandLine&) { view_.ended = true; };  // the close box, while netsh runs
+    runner_.runningFor = 1;
+    form_.Command3_Click();
+    EXPECT_EQ(runner_.started.size(), 1u);
+    EXPECT_EQ(runner_.letRun, std::vector<std::wstring>{runner_.started[0].text});
+    EXPECT_TRUE(view_.messages.empty());
+    EXPECT_FALSE(view_.busy);
 }
 
 TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     view_.fields = {L"", L"x", L"", L"", L""};
     runner_.results = {{CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"}};
     form_.Command4_Click();
-    ASSERT_EQ(runner_.started.size(), 2u);
+    ASSERT_EQ(runner_.started.size(), 3u);  // and the interface listing, for the message
     EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 Source=dhcp");
     EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 Source=dhcp");
     EXPECT_EQ(view_.fields, (AddressFields{L"", L"x", L"", L"", L""}));
@@ -217,7 +276,9 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
               std::wstring::npos);
 
     view_.messages.clear();
+    runner_.started.clear();
     form_.Command4_Click();
+    EXPECT_EQ(runner_.started.size(), 2u);
     ASSERT_EQ(view_.messages.size(), 1u);
     EXPECT_EQ(view_.messages[0].text, L"配置成功");
 }
@@ -258,6 +319,36 @@ TEST_F(Form1Test, ListingThatTimesOutOrCannotStartIsNotReadButStillRemoved) {
         EXPECT_EQ(view_.messages.size(), 1u);  // the welcome message only
         EXPECT_FALSE(std::filesystem::exists(Listing()));
     }
+}
+
+TEST_F(Form1Test, ASlowListingLetsTheWindowShowAndFillsTheAdapterListWhenItEnds) {
+    Codepage936 codepage;
+    const std::string listing = codepage.Encode(L"管理员状态     状态           类型             接口名称\r\n"
+                                                L"-------------------------------------------------------------------------\r\n"
+                                                L"已启用            已连接            专用               以太网 2\r\n").bytes;
+    WriteBytes(Listing(), listing);
+    runner_.runningFor = 3;  // outlasts the moment after the welcome box and two ticks
+    form_.Form_Load();       // returns: the window shows without the adapters
+    EXPECT_TRUE(view_.listingTimer);
+    EXPECT_TRUE(view_.adapters.empty());
+    form_.ListingTick();
+    form_.ListingTick();
+    EXPECT_TRUE(view_.adapters.empty());
+    EXPECT_TRUE(std::filesystem::exists(Listing()));
+    form_.ListingTick();
+    EXPECT_FALSE(view_.listingTimer);
+    EXPECT_EQ(view_.adapters, std::vector<std::wstring>{L"以太网2"});
+    EXPECT_FALSE(std::filesystem::exists(Listing()));
+
+    // One that never ends is ended 10 s after it started (2 s, then 80 ticks): nothing listed.
+    WriteBytes(Listing(), listing);
+    runner_.runningFor = 100000;
+    form_.readPcNet();
+    int ticks = 0;
+    for (; view_.listingTimer && ticks < 1000; ++ticks) form_.ListingTick();
+    EXPECT_EQ(ticks, 80);
+    EXPECT_TRUE(view_.adapters.empty());
+    EXPECT_FALSE(std::filesystem::exists(Listing()));
 }
 
 // --- add -----------------------------------------------------------------------------------

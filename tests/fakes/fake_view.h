@@ -28,6 +28,7 @@ public:
     std::vector<std::wstring> log;
     bool busy = false;
     bool ended = false;
+    bool listingTimer = false;
     std::function<void(const Message&)> onMessage;
     std::function<void()> onPrompt;
 
@@ -68,6 +69,11 @@ public:
         busy = b;
     }
     void EndProgram() override { ended = true; }
+    bool Closing() const override { return ended; }
+    void SetListingTimer(bool on) override {
+        log.push_back(on ? L"TimerOn" : L"TimerOff");
+        listingTimer = on;
+    }
 
     // The user picks entry `index` of Combo1, as CBN_SELCHANGE reports it.
     void Pick(size_t index) {

@@ -1,4 +1,5 @@
 #include "netconfig/adapter_names.h"
+#include "netconfig/interface_table.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,39 @@ TEST(AdapterNames, ListingKeepsOrderAndDuplicates) {
     ASSERT_FALSE(gbk.empty());
     EXPECT_EQ(AdapterNames(TextLines(gbk, codepage)),
               (std::vector<std::wstring>{L"以太网", L"以太网2", L"以太网", L"vEthernet(DefaultSwitch)"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InterfaceTable, RowsKeepTheirNamesWithSpacesAndTheirStates) {
+    const std::wstring chinese =
+        L"\r\n管理员状态     状态          类型             接口名称\r\n"
+        L"-------------------------------------------------------------------------\r\n"
+        L"已启用            已连接            专用               以太网 2\r\n"
+        L"已禁用            已断开连接        专用               以太网\r\n"
+        L"已启用            已连接            专用               本地连接  (x)   \r\n\r\n";
+    const auto rows = ParseInterfaceTable(chinese);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, L"以太网 2");
+    EXPECT_EQ(rows[0].state, L"已连接");
+    EXPECT_FALSE(rows[0].Disabled());
+    EXPECT_EQ(rows[1].name, L"以太网");
+    EXPECT_TRUE(rows[1].Disabled());
+    EXPECT_EQ(rows[2].name, L"本地连接  (x)");  // inner spaces kept, trailing ones not
+
+    // An English system: the header's two-word column still counts once.
+    const auto english = ParseInterfaceTable(
+        L"Admin State    State          Type             Interface Name\n"
+        L"-------------------------------------------------------------------------\n"
+        L"Disabled       Disconnected   Dedicated        Ethernet 3\n");
+    ASSERT_EQ(english.size(), 1u);
+    EXPECT_EQ(english[0].name, L"Ethernet 3");
+    EXPECT_TRUE(english[0].Disabled());
+
+    EXPECT_TRUE(ParseInterfaceTable(L"").empty());
+    EXPECT_TRUE(ParseInterfaceTable(L"以下命令没有找到: show interface。\r\n").empty());  // no table
 }
 
 }  // namespace

@@ -76,13 +76,69 @@ TEST_F(ApplySchemeTest, AFailingNetshIsReportedWithItsOwnWordsForEachLine) {
     ScopedVariable exit(L"NETSH_STANDIN_EXIT", L"1");
     ScopedVariable output(L"NETSH_STANDIN_OUTPUT", L"请求的操作需要提升。");
     const auto seen = Click(ControlId::Command4);
-    ASSERT_EQ(Lines().size(), 2u);  // both DHCP lines still run
+    ASSERT_EQ(Lines().size(), 3u);  // both DHCP lines still run, then the listing for the causes
+    EXPECT_EQ(Lines()[2], L"netsh interface show interface");
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].icon);
     EXPECT_EQ(seen[0].text.rfind(L"以下命令未成功执行：", 0), 0u);
-    for (const std::wstring& line : Lines()) EXPECT_NE(seen[0].text.find(line), std::wstring::npos) << line;
+    for (size_t i = 0; i < 2; ++i) EXPECT_NE(seen[0].text.find(Lines()[i]), std::wstring::npos) << i;
     EXPECT_NE(seen[0].text.find(L"请求的操作需要提升。"), std::wstring::npos);
     EXPECT_EQ(seen[0].text.find(L"配置成功"), std::wstring::npos);
+}
+
+// The close box, or the exit button, while netsh takes seconds: the program ends at once and
+// netsh finishes its change on its own. Other clicks meanwhile are dropped.
+TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetshRuns) {
+    ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3000");
+    for (bool exitButton : {false, true}) {
+        SCOPED_TRACE(exitButton ? "exit button" : "close box");
+        if (!window_) SetUp();
+        ::DeleteFileW(log_path_.c_str());
+        ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
+        auto post = [](HWND to, UINT message) { ::PostMessageW(to, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5)); };
+        post(window_->Control(ControlId::Command5), WM_LBUTTONDOWN);  // dropped: no prompt comes
+        post(window_->Control(ControlId::Command5), WM_LBUTTONUP);
+        if (exitButton) {
+            post(window_->Control(ControlId::Command2), WM_LBUTTONDOWN);
+            post(window_->Control(ControlId::Command2), WM_LBUTTONUP);
+        } else {
+            ::PostMessageW(window_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        const HWND main = window_->hwnd();
+        const auto clicked = std::chrono::steady_clock::now();
+        const auto seen = Click(ControlId::Command3);
+        EXPECT_LT(std::chrono::steady_clock::now() - clicked, std::chrono::milliseconds(1500));
+        EXPECT_FALSE(::IsWindow(main));
+        EXPECT_TRUE(seen.empty());  // neither a prompt nor "配置成功" nor a failure
+        window_.reset();
+        ::Sleep(3500);
+        EXPECT_EQ(Lines().size(), 1u);  // the first line only; the others never started
+        const auto log = wintest::ReadLogLines(log_path_);
+        EXPECT_EQ(std::count(log.begin(), log.end(), L"woke"), 1) << "netsh was ended half-way through its change";
+    }
+}
+
+TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenItEnds) {
+    window_.reset();
+    ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
+    window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
+    ASSERT_TRUE(window_->Create());
+    HWND combo2 = window_->Control(ControlId::Combo2);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        wintest::DialogWatcher watcher;
+        window_->LoadAndShow();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3200));
+    EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
+    EXPECT_EQ(::SendMessageW(combo2, CB_GETCOUNT, 0, 0), 0);
+    while (::SendMessageW(combo2, CB_GETCOUNT, 0, 0) == 0 &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(8)) {
+        wintest::Pump();
+        ::Sleep(20);
+    }
+    EXPECT_EQ(::SendMessageW(combo2, CB_GETCOUNT, 0, 0), 2);  // 以太网 and WLAN2, as at a quick start
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "ls.txt"));
 }
 
 }  // namespace

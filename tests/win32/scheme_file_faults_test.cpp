@@ -65,7 +65,10 @@ BOOL WINAPI FakeMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return ::MoveFileExW(from, to, flags);
 }
 
-void CountPause(DWORD) { ++g_pauses; }
+bool CountPause(DWORD) {
+    ++g_pauses;
+    return true;
+}
 
 class SchemeFileFaultTest : public ::testing::Test {
 protected:
