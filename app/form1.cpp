@@ -212,6 +212,7 @@ void Form1::Command4_Click() {
 
 void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
     std::wstring failures;
+    std::wstring causes;
     bool timedOut = false;
     {
         BusyScope busy(view_);
@@ -223,10 +224,10 @@ void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
             if (!result.Succeeded()) failures += L"\r\n" + DescribeFailure(lines[i], result);
             timedOut = timedOut || result.outcome == CommandResult::Outcome::TimedOut;
         }
+        if (!failures.empty()) causes = LikelyCauses(timedOut);
     }
-    if (failures.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
-    const std::wstring causes = LikelyCauses(timedOut);
     if (view_.Closing()) return;
+    if (failures.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
     Warn(L"以下命令未成功执行：\r\n" + failures + L"\r\n" + causes);
 }
 
