@@ -2,6 +2,7 @@
 // Positions are in twips from the client area's top-left corner (the frame's offset included).
 #pragma once
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 enum class ControlId : int {  // never IDOK (1) or IDCANCEL (2)
@@ -54,6 +55,11 @@ inline constexpr std::array<ControlSpec, 20> kControls = {{
     {ControlId::Label7, ControlKind::Label, L"选择网卡", 720, 120, 1455, 375, FontFace::SimSunBold, TextColor::Magenta, true},
     {ControlId::Frame1, ControlKind::Frame, L"显示区", kFrameLeftTwips, kFrameTopTwips, 5295, 3135, FontFace::SimSunBold, TextColor::Red, false},
 }};
+
+// The controls Form_Load sets before the welcome box: Command2, Combo1 and Text1..Text5. The rest
+// are made while the box is on screen (the table's order, and so the Tab order, stays).
+inline constexpr size_t kControlsBeforeLoad = 7;
+static_assert(kControls[kControlsBeforeLoad - 1].id == ControlId::Text5 && kControls[1].id == ControlId::Combo1);
 
 // Rounds like MulDiv: (twips * dpi + 720) / 1440.
 [[nodiscard]] constexpr int TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }

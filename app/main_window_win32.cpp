@@ -13,6 +13,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kIconId = 1;
 constexpr int kComboListTwips = 2400;  // how far a dropped-down list reaches
 constexpr UINT_PTR kListingTimer = 1;
+constexpr UINT_PTR kFinishTimer = 2;
 
 constexpr COLORREF ColorValue(TextColor color) {
     return color == TextColor::Magenta ? RGB(255, 0, 255) : RGB(255, 0, 0);
@@ -117,6 +118,7 @@ bool MainWindow::Create() {
 void MainWindow::LoadAndShow() {
     form_.Form_Load();
     if (!::IsWindow(hwnd_)) return;
+    FinishControls();  // if OK came before the timer
     ::ShowWindow(hwnd_, SW_SHOW);
     ::UpdateWindow(hwnd_);
     ::SetForegroundWindow(hwnd_);
@@ -156,7 +158,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_ACTIVATE:         return OnActivate(LOWORD(wp) != WA_INACTIVE);
     case WM_SETFOCUS:         RestoreFocus(); return 0;
     case WM_SETCURSOR:        return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
-    case WM_TIMER:            return wp == kListingTimer ? (form_.ListingTick(), 0) : 0;
+    case WM_TIMER:            return OnTimer(wp);
     case DM_GETDEFID: {       // Enter clicks the focused button, as in any dialog
         const HWND focus = ::GetFocus();
         const int id = focus ? ::GetDlgCtrlID(focus) : 0;
@@ -172,10 +174,19 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
 
 LRESULT MainWindow::OnCreate() {
     dpi_ = dpi_functions_.OfWindow(hwnd_);
-    MakeFonts(dpi_);
+    if (!CreateControls(0, kControlsBeforeLoad)) return -1;
+    // Exit works at every moment, also while commands run.
+    win32::MarkUsableWhileWaiting(Control(ControlId::Command2), true);
+    // A timer comes after painting: the rest is made once the welcome box is drawn, while the
+    // user reads it.
+    ::SetTimer(hwnd_, kFinishTimer, USER_TIMER_MINIMUM, nullptr);
+    return 0;
+}
+
+bool MainWindow::CreateControls(size_t first, size_t end) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
-    for (size_t i = 0; i < kControls.size(); ++i) {
+    for (size_t i = first; i < end; ++i) {
         const ControlSpec& spec = kControls[i];
         const std::wstring caption(spec.caption);
         const DWORD exStyle = spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0;
@@ -184,11 +195,20 @@ LRESULT MainWindow::OnCreate() {
         HWND control = ::CreateWindowExW(exStyle, ClassOf(spec.kind), caption.c_str(), StyleOf(spec), r.left, r.top,
                                          r.right - r.left, r.bottom - r.top, hwnd_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-        if (!control) return -1;
+        if (!control) return false;
         controls_[IndexOf(spec.id)] = control;
         // A themed group box ignores the caption colour; " " (not "") also works under Wine.
         if (spec.kind == ControlKind::Frame && setTheme) setTheme(control, L" ", L" ");
     }
+    return true;
+}
+
+void MainWindow::FinishControls() {
+    if (finished_ || !hwnd_) return;
+    finished_ = true;
+    ::KillTimer(hwnd_, kFinishTimer);
+    MakeFonts(dpi_);
+    (void)CreateControls(kControlsBeforeLoad, kControls.size());
     // A combo's edit and list send their own WM_CTLCOLOR* messages: know them to colour them.
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
@@ -196,8 +216,11 @@ LRESULT MainWindow::OnCreate() {
     if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts(false);  // hidden: nothing to repaint yet
     FitComboHeights(dpi_);
-    // Exit works at every moment, also while commands run.
-    win32::MarkUsableWhileWaiting(Control(ControlId::Command2), true);
+}
+
+LRESULT MainWindow::OnTimer(UINT_PTR timer) {
+    if (timer == kFinishTimer) FinishControls();
+    if (timer == kListingTimer) form_.ListingTick();
     return 0;
 }
 
@@ -208,7 +231,8 @@ LRESULT MainWindow::OnDestroy() {
 }
 
 LRESULT MainWindow::OnCommand(int id, int notification) {
-    if (id == IDOK || id == IDCANCEL || !controls_.back()) return 0;  // no Enter/Escape binding; not yet created
+    // No Enter/Escape binding; nothing from a control still being made.
+    if (id == IDOK || id == IDCANCEL || !Control(static_cast<ControlId>(id))) return 0;
     switch (static_cast<ControlId>(id)) {
     case ControlId::Text1:
         // Also for SetWindowTextW, synchronously: the nested auto-fill the scheme load relies on.
@@ -264,6 +288,7 @@ LRESULT MainWindow::OnCtlColor(HDC dc, HWND control, int sysColor) {
 }
 
 LRESULT MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    FinishControls();
     // New fonts first, handed to the children, and only then the old ones go.
     win32::UniqueFont oldFonts[] = {std::move(simsun_), std::move(simsun_bold_), std::move(yahei_),
                                     std::move(default_font_)};
@@ -373,12 +398,14 @@ std::wstring MainWindow::SchemeText() const {
 }
 
 void MainWindow::ClearAdapterList() {
+    FinishControls();
     HWND combo = Control(ControlId::Combo2);
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     ::SetWindowTextW(combo, L"");
 }
 
 void MainWindow::AddAdapter(const std::wstring& name) {
+    FinishControls();
     ::SendMessageW(Control(ControlId::Combo2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
 }
 

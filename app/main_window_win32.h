@@ -26,6 +26,9 @@ public:
     [[nodiscard]] bool Create();
     // Form_Load, then the window is shown centred with the focus on Command2.
     void LoadAndShow();
+    // Makes the controls Form_Load does not need before the welcome box (a timer does it while
+    // the box is on screen), with every control's font and the combos' height. Idempotent.
+    void FinishControls();
 
     [[nodiscard]] HWND hwnd() const { return hwnd_; }
     [[nodiscard]] HWND Control(ControlId id) const;
@@ -58,7 +61,9 @@ private:
     LRESULT OnActivate(bool active);
     LRESULT OnSetCursor();
     LRESULT OnDestroy();
+    LRESULT OnTimer(UINT_PTR timer);
 
+    [[nodiscard]] bool CreateControls(size_t first, size_t end);
     void MakeFonts(UINT dpi);
     void ApplyFonts(bool redraw);
     void LayoutControls(UINT dpi);
@@ -77,6 +82,7 @@ private:
     win32::UniqueFont simsun_, simsun_bold_, yahei_, default_font_;
     HWND saved_focus_ = nullptr;
     bool busy_ = false;
+    bool finished_ = false;  // every control made
     std::optional<std::wstring> picked_scheme_;  // the entry being picked, while Combo1_Click runs
 };
 

@@ -123,12 +123,12 @@ TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenIt
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
     window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
     ASSERT_TRUE(window_->Create());
-    HWND combo2 = window_->Control(ControlId::Combo2);
     const auto start = std::chrono::steady_clock::now();
     {
         wintest::DialogWatcher watcher;
         window_->LoadAndShow();
     }
+    HWND combo2 = window_->Control(ControlId::Combo2);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3200));
     EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
     EXPECT_EQ(::SendMessageW(combo2, CB_GETCOUNT, 0, 0), 0);
