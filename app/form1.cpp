@@ -21,10 +21,11 @@ using namespace std::chrono_literals;
 constexpr auto kCommandBound = 30s;
 constexpr auto kListingBound = 10s;
 constexpr auto kListingPatience = 2s;  // after the welcome box, before the window shows without it
-constexpr int kDeleteAttempts = 3;  // reads of a file another program keeps changing
+constexpr int kDeleteAttempts = 3;     // reads of a file another program keeps changing
 constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
 constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
-constexpr std::array<std::wstring_view, 5> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS", L"备用DNS"};
+constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS",
+                                                                    L"备用DNS"};
 
 // Keeps the window from taking input while commands run, also on an early return.
 class BusyScope {
@@ -50,16 +51,13 @@ std::wstring Trimmed(std::wstring text) {
 std::wstring DescribeFailure(const std::wstring& line, const CommandResult& result) {
     std::wstring text = line + L"\r\n";
     switch (result.outcome) {
-    case CommandResult::Outcome::NotStarted:
-        return text + result.output + L"\r\n";
+    case CommandResult::Outcome::NotStarted: return text + result.output + L"\r\n";
     case CommandResult::Outcome::TimedOut:
-        text += L"超过 " + DecimalText(static_cast<unsigned long>(std::chrono::seconds(kCommandBound).count())) + L" 秒仍未结束，已被终止。";
+        text += L"超过 " + DecimalText(static_cast<unsigned long>(std::chrono::seconds(kCommandBound).count())) +
+                L" 秒仍未结束，已被终止。";
         break;
-    case CommandResult::Outcome::Exited:
-        text += L"退出代码 " + DecimalText(result.exitCode) + L"。";
-        break;
-    case CommandResult::Outcome::Unknown:
-        return text + L"已结束，但无法读取它的结果：" + result.output + L"\r\n";
+    case CommandResult::Outcome::Exited: text += L"退出代码 " + DecimalText(result.exitCode) + L"。"; break;
+    case CommandResult::Outcome::Unknown: return text + L"已结束，但无法读取它的结果：" + result.output + L"\r\n";
     }
     const std::wstring said = Trimmed(result.output);
     if (!said.empty()) text += L"netsh 的输出：\r\n" + said;
@@ -67,7 +65,8 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
 }
 
 std::wstring DescribeRefusal(const EncodedBlock& block) {
-    const std::wstring where = block.field ? Quoted(std::wstring(kFieldNames[*block.field])) : L"方案名称";
+    const std::wstring where =
+        block.field ? Quoted(std::wstring(kFieldNames[static_cast<size_t>(*block.field)])) : L"方案名称";
     if (block.problem == EncodedBlock::Problem::LineBreak)
         return where + L"中含有换行符（" + DescribeCharacter(block.character) +
                L"），它会把方案拆成错误的行。方案未保存。";
@@ -85,9 +84,7 @@ std::wstring GatewayFromAddress(const std::wstring& address) {
 Form1::Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
     : view_(view), runner_(runner), fs_(fs), clock_(clock), program_folder_(std::move(programFolder)) {}
 
-FilePath Form1::SchemeFile() const {
-    return JoinPath(program_folder_, kSchemeFileName);
-}
+FilePath Form1::SchemeFile() const { return JoinPath(program_folder_, kSchemeFileName); }
 
 void Form1::Warn(const std::wstring& text) { view_.ShowMessage(text, MessageIcon::Warning); }
 
@@ -100,7 +97,7 @@ void Form1::Readtxt() {
     } else if (loaded.state == ReadResult::State::Failed) {
         Warn(L"无法读取方案文件" + Quoted(SchemeFile()) + L"，方案列表为空。\r\n" + loaded.error);
     }
-    for (size_t field = 0; field < kDefaultFields.size(); ++field) view_.SetFieldText(field, kDefaultFields[field]);
+    for (Field field : kFields) view_.SetFieldText(field, kDefaultFields[field]);
 }
 
 void Form1::readPcNet() {
@@ -125,7 +122,7 @@ void Form1::ListingTick() {
 
 void Form1::FinishListing() {
     const CommandResult result = listing_->Finish();  // past its bound: ended, and not read
-    listing_.reset();  // lets go of the listing file
+    listing_.reset();                                 // lets go of the listing file
     const FilePath path = JoinPath(program_folder_, kListingFileName);
     if (result.outcome == CommandResult::Outcome::Exited) {
         LoadedLines loaded = ReadTextLines(fs_, path);
@@ -188,7 +185,8 @@ void Form1::Command1_Click() {
                         Quoted(written.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) +
                         L"。\r\n" + written.status.detail());
         if (!written.ok())
-            return Warn(L"无法改写方案文件" + file + L"，没有删除任何方案，文件保持原样。\r\n" + written.status.detail());
+            return Warn(L"无法改写方案文件" + file + L"，没有删除任何方案，文件保持原样。\r\n" +
+                        written.status.detail());
 
         view_.ShowMessage(L"删除成功！", MessageIcon::None);
         return Readtxt();
@@ -200,8 +198,9 @@ void Form1::Command2_Click() { view_.EndProgram(); }
 
 void Form1::Command3_Click() {
     if (view_.SchemeText().empty()) return;
-    const auto lines = StaticCommandLines(view_.FieldText(0), view_.FieldText(1), view_.FieldText(2),
-                                          view_.FieldText(3), view_.FieldText(4));
+    const auto lines =
+        StaticCommandLines(view_.FieldText(Field::Ip), view_.FieldText(Field::Mask), view_.FieldText(Field::Gateway),
+                           view_.FieldText(Field::PreferredDns), view_.FieldText(Field::AlternateDns));
     RunAddressCommands(lines.data(), lines.size());
 }
 
@@ -243,10 +242,10 @@ std::wstring Form1::LikelyCauses(bool timedOut) {
     const std::wstring wired(kWiredInterface);
     const CommandResult listing =
         RunToEnd(runner_, {Program::Netsh, L"netsh interface show interface", {}}, kListingBound);
-    const std::vector<InterfaceRow> interfaces = listing.Succeeded() ? ParseInterfaceTable(listing.output)
-                                                                     : std::vector<InterfaceRow>();
-    const auto found = std::find_if(interfaces.begin(), interfaces.end(),
-                                    [&](const InterfaceRow& row) { return row.name == wired; });
+    const std::vector<InterfaceRow> interfaces =
+        listing.Succeeded() ? ParseInterfaceTable(listing.output) : std::vector<InterfaceRow>();
+    const auto found =
+        std::find_if(interfaces.begin(), interfaces.end(), [&](const InterfaceRow& row) { return row.name == wired; });
     if (!interfaces.empty() && found == interfaces.end()) {
         std::wstring names;
         for (const InterfaceRow& row : interfaces) names += (names.empty() ? L"" : L"、") + Quoted(row.name);
@@ -279,7 +278,7 @@ void Form1::Command5_Click() {
         return;
     }
     AddressFields fields;
-    for (size_t field = 0; field < fields.size(); ++field) fields[field] = view_.FieldText(field);
+    for (Field field : kFields) fields[field] = view_.FieldText(field);
     Codepage936 codepage;
     const EncodedBlock block = EncodeSchemeBlock(name, fields, codepage);
     if (block.problem != EncodedBlock::Problem::None) {
@@ -299,4 +298,4 @@ void Form1::Form_Load() {
     readPcNet();
 }
 
-void Form1::Text1_Change() { view_.SetFieldText(2, GatewayFromAddress(view_.FieldText(0))); }
+void Form1::Text1_Change() { view_.SetFieldText(Field::Gateway, GatewayFromAddress(view_.FieldText(Field::Ip))); }

@@ -23,15 +23,25 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
+    // Fills Combo1 with the names in ui.kvo and puts the five fields back to their defaults.
     void Readtxt();
+    // Starts the interface listing, shows the welcome box, then fills Combo2 with the enabled adapters.
     void readPcNet();
+    // A scheme picked in Combo1 (选择方案): its five values go into the fields.
     void Combo1_Click();
+    // 删除方案: marks the name line of the scheme Combo1 shows as deleted.
     void Command1_Click();
+    // 退出: ends the program at once.
     void Command2_Click();
+    // 应用方案: sets the fields' address and DNS on 以太网 with netsh.
     void Command3_Click();
+    // 修改为DHCP: puts 以太网's address and DNS back on DHCP.
     void Command4_Click();
+    // 添加为新方案: saves the fields as a new scheme under a name the user types.
     void Command5_Click();
+    // Start-up, before the window shows: Readtxt, then readPcNet.
     void Form_Load();
+    // Text1 changed, by the user or the program: Text3 gets the address up to its last ".".
     void Text1_Change();
     // While the listing outlasts the welcome box by more than a moment: fills Combo2 once it ends.
     void ListingTick();

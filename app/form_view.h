@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "schemes/scheme_file.h"
+
 inline constexpr std::chrono::milliseconds kListingTick{100};
 
 enum class MessageIcon { None, Warning };
@@ -13,15 +15,15 @@ class FormView {
 public:
     virtual ~FormView() = default;
 
-    // field 0 is Text1 ... 4 is Text5. Setting Text1 runs Form1::Text1_Change before it returns.
-    [[nodiscard]] virtual std::wstring FieldText(size_t field) const = 0;
-    virtual void SetFieldText(size_t field, const std::wstring& text) = 0;
+    // Text1 ... Text5. Setting Text1 (Field::Ip) runs Form1::Text1_Change before it returns.
+    [[nodiscard]] virtual std::wstring FieldText(Field field) const = 0;
+    virtual void SetFieldText(Field field, const std::wstring& text) = 0;
 
-    virtual void ClearSchemeList() = 0;                     // Combo1
+    virtual void ClearSchemeList() = 0;  // Combo1
     virtual void AddScheme(const std::wstring& name) = 0;
     [[nodiscard]] virtual std::wstring SchemeText() const = 0;  // during Combo1_Click: the picked entry
 
-    virtual void ClearAdapterList() = 0;                    // Combo2
+    virtual void ClearAdapterList() = 0;  // Combo2
     virtual void AddAdapter(const std::wstring& name) = 0;
 
     // Modal, OK only, the program's title.

@@ -19,9 +19,11 @@ constexpr COLORREF ColorValue(TextColor color) {
     return color == TextColor::Magenta ? RGB(255, 0, 255) : RGB(255, 0, 0);
 }
 
-size_t IndexOf(ControlId id) { return static_cast<size_t>(static_cast<int>(id) - static_cast<int>(ControlId::Command2)); }
+size_t IndexOf(ControlId id) { return static_cast<size_t>(static_cast<int>(id) - kFirstControlId); }
 
-ControlId FieldControl(size_t field) { return static_cast<ControlId>(static_cast<int>(ControlId::Text1) + static_cast<int>(field)); }
+ControlId FieldControl(Field field) {
+    return static_cast<ControlId>(static_cast<int>(ControlId::Text1) + static_cast<int>(field));
+}
 
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -147,34 +149,29 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     return self ? self->HandleMessage(msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// clang-format off: one line per message, aligned, as a table of contents
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     switch (msg) {
-    case WM_CREATE:           return OnCreate();
-    case WM_COMMAND:          return OnCommand(LOWORD(wp), HIWORD(wp));
-    case WM_CTLCOLORSTATIC:   return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_BTNFACE);
-    case WM_CTLCOLOREDIT:     return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
-    case WM_CTLCOLORLISTBOX:  return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
-    case WM_DPICHANGED:       return OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-    case WM_ACTIVATE:         return OnActivate(LOWORD(wp) != WA_INACTIVE);
-    case WM_SETFOCUS:         RestoreFocus(); return 0;
-    case WM_SETCURSOR:        return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
-    case WM_TIMER:            return OnTimer(wp);
-    case DM_GETDEFID: {       // Enter clicks the focused button, as in any dialog
-        const HWND focus = ::GetFocus();
-        const int id = focus ? ::GetDlgCtrlID(focus) : 0;
-        const bool button = id == static_cast<int>(ControlId::Command1) || id == static_cast<int>(ControlId::Command2) ||
-                            id == static_cast<int>(ControlId::Command3) || id == static_cast<int>(ControlId::Command4) ||
-                            id == static_cast<int>(ControlId::Command5);
-        return button ? MAKELRESULT(id, DC_HASDEFID) : 0;
-    }
-    case WM_DESTROY:          return OnDestroy();
+    case WM_CREATE: return OnCreate();
+    case WM_COMMAND: return OnCommand(LOWORD(wp), HIWORD(wp));
+    case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_BTNFACE);
+    case WM_CTLCOLOREDIT: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
+    case WM_CTLCOLORLISTBOX: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
+    case WM_DPICHANGED: return OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+    case WM_ACTIVATE: return OnActivate(LOWORD(wp) != WA_INACTIVE);
+    case WM_SETFOCUS: RestoreFocus(); return 0;
+    case WM_SETCURSOR: return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
+    case WM_TIMER: return OnTimer(wp);
+    case DM_GETDEFID: return OnGetDefId();
+    case WM_DESTROY: return OnDestroy();
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
+// clang-format on
 
 LRESULT MainWindow::OnCreate() {
     dpi_ = dpi_functions_.OfWindow(hwnd_);
-    if (!CreateControls(0, kControlsBeforeLoad)) return -1;
+    if (!CreateControls(true)) return -1;
     // Exit works at every moment, also while commands run.
     win32::MarkUsableWhileWaiting(Control(ControlId::Command2), true);
     // A timer comes after painting: the rest is made once the welcome box is drawn, while the
@@ -183,11 +180,12 @@ LRESULT MainWindow::OnCreate() {
     return 0;
 }
 
-bool MainWindow::CreateControls(size_t first, size_t end) {
+bool MainWindow::CreateControls(bool beforeLoad) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
-    for (size_t i = first; i < end; ++i) {
+    for (size_t i = 0; i < (beforeLoad ? kControlsBeforeLoad : kControls.size()); ++i) {
         const ControlSpec& spec = kControls[i];
+        if (Control(spec.id) || (beforeLoad && spec.kind == ControlKind::Label)) continue;
         const std::wstring caption(spec.caption);
         const DWORD exStyle = spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0;
         // Made in place: moving it afterwards costs another round of size messages.
@@ -200,6 +198,12 @@ bool MainWindow::CreateControls(size_t first, size_t end) {
         // A themed group box ignores the caption colour; " " (not "") also works under Wine.
         if (spec.kind == ControlKind::Frame && setTheme) setTheme(control, L" ", L" ");
     }
+    if (beforeLoad) return true;
+    // The labels made late go back above the control each names: the table's order is the
+    // Tab order and the order a screen reader finds names in.
+    for (size_t i = 1; i < kControls.size(); ++i)
+        ::SetWindowPos(Control(kControls[i].id), Control(kControls[i - 1].id), 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOOWNERZORDER);
     return true;
 }
 
@@ -208,14 +212,25 @@ void MainWindow::FinishControls() {
     finished_ = true;
     ::KillTimer(hwnd_, kFinishTimer);
     MakeFonts(dpi_);
-    (void)CreateControls(kControlsBeforeLoad, kControls.size());
+    (void)CreateControls(false);
     // A combo's edit and list send their own WM_CTLCOLOR* messages: know them to colour them.
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
-    if (::GetComboBoxInfo(Control(ControlId::Combo1), &info)) combo1_edit_ = info.hwndItem, combo1_list_ = info.hwndList;
-    if (::GetComboBoxInfo(Control(ControlId::Combo2), &info)) combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
+    if (::GetComboBoxInfo(Control(ControlId::Combo1), &info))
+        combo1_edit_ = info.hwndItem, combo1_list_ = info.hwndList;
+    if (::GetComboBoxInfo(Control(ControlId::Combo2), &info))
+        combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts(false);  // hidden: nothing to repaint yet
     FitComboHeights(dpi_);
+}
+
+LRESULT MainWindow::OnGetDefId() {
+    // Enter clicks the focused button, as in any dialog.
+    const HWND focus = ::GetFocus();
+    const int id = focus ? ::GetDlgCtrlID(focus) : 0;
+    for (const ControlSpec& spec : kControls)
+        if (static_cast<int>(spec.id) == id && spec.kind == ControlKind::Button) return MAKELRESULT(id, DC_HASDEFID);
+    return 0;
 }
 
 LRESULT MainWindow::OnTimer(UINT_PTR timer) {
@@ -252,8 +267,7 @@ LRESULT MainWindow::OnCommand(int id, int notification) {
             picked_scheme_.reset();
         }
         return 0;
-    default:
-        break;
+    default: break;
     }
     // While commands run only the exit button works; they finish on their own.
     if (notification != BN_CLICKED || (busy_ && id != static_cast<int>(ControlId::Command2))) return 0;
@@ -280,8 +294,9 @@ std::optional<TextColor> MainWindow::ColorOf(HWND control) const {
 
 LRESULT MainWindow::OnCtlColor(HDC dc, HWND control, int sysColor) {
     const auto color = ColorOf(control);
-    if (!color) return ::DefWindowProcW(hwnd_, sysColor == COLOR_BTNFACE ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT,
-                                        reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    if (!color)
+        return ::DefWindowProcW(hwnd_, sysColor == COLOR_BTNFACE ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT,
+                                reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
     ::SetTextColor(dc, ColorValue(*color));
     ::SetBkColor(dc, ::GetSysColor(sysColor));
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(sysColor));
@@ -377,9 +392,9 @@ void MainWindow::FitComboHeights(UINT dpi) {
     }
 }
 
-std::wstring MainWindow::FieldText(size_t field) const { return WindowText(Control(FieldControl(field))); }
+std::wstring MainWindow::FieldText(Field field) const { return WindowText(Control(FieldControl(field))); }
 
-void MainWindow::SetFieldText(size_t field, const std::wstring& text) {
+void MainWindow::SetFieldText(Field field, const std::wstring& text) {
     ::SetWindowTextW(Control(FieldControl(field)), text.c_str());
 }
 
@@ -443,8 +458,10 @@ bool MainWindow::Closing() const { return hwnd_ == nullptr; }
 
 void MainWindow::SetListingTimer(bool on) {
     if (!hwnd_) return;
-    if (on) ::SetTimer(hwnd_, kListingTimer, static_cast<UINT>(kListingTick.count()), nullptr);
-    else ::KillTimer(hwnd_, kListingTimer);
+    if (on)
+        ::SetTimer(hwnd_, kListingTimer, static_cast<UINT>(kListingTick.count()), nullptr);
+    else
+        ::KillTimer(hwnd_, kListingTimer);
 }
 
 int RunMessageLoop(HWND window) {

@@ -32,12 +32,11 @@ public:
 
     [[nodiscard]] HWND hwnd() const { return hwnd_; }
     [[nodiscard]] HWND Control(ControlId id) const;
-    [[nodiscard]] Form1& form() { return form_; }
     [[nodiscard]] UINT dpi() const { return dpi_; }
 
     // FormView
-    std::wstring FieldText(size_t field) const override;
-    void SetFieldText(size_t field, const std::wstring& text) override;
+    std::wstring FieldText(Field field) const override;
+    void SetFieldText(Field field, const std::wstring& text) override;
     void ClearSchemeList() override;
     void AddScheme(const std::wstring& name) override;
     std::wstring SchemeText() const override;
@@ -62,8 +61,10 @@ private:
     LRESULT OnSetCursor();
     LRESULT OnDestroy();
     LRESULT OnTimer(UINT_PTR timer);
+    LRESULT OnGetDefId();
 
-    [[nodiscard]] bool CreateControls(size_t first, size_t end);
+    // Before Form_Load: what it sets (labels wait); else the rest, then all in the table's order.
+    [[nodiscard]] bool CreateControls(bool beforeLoad);
     void MakeFonts(UINT dpi);
     void ApplyFonts(bool redraw);
     void LayoutControls(UINT dpi);
@@ -82,7 +83,7 @@ private:
     win32::UniqueFont simsun_, simsun_bold_, yahei_, default_font_;
     HWND saved_focus_ = nullptr;
     bool busy_ = false;
-    bool finished_ = false;  // every control made
+    bool finished_ = false;                      // every control made
     std::optional<std::wstring> picked_scheme_;  // the entry being picked, while Combo1_Click runs
 };
 

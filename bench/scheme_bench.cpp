@@ -51,7 +51,8 @@ const SchemeFile& FileOf(size_t lines) {
     std::wstring text;
     for (size_t block = 0; block * 7 < lines; ++block) {
         const std::wstring n = std::to_wstring(block);
-        text += L"name:办公室 " + n + L"\r\nIP:192.168." + std::to_wstring(block % 256) + L".23\r\n掩码:255.255.255.0\r\n"
+        text += L"name:办公室 " + n + L"\r\nIP:192.168." + std::to_wstring(block % 256) +
+                L".23\r\n掩码:255.255.255.0\r\n"
                 L"网关:192.168.1.1\r\n首选:192.168.1.1\r\n备选:114.114.114.114\r\n\r\n";
         if (block == lines / 14) file.middleName = L"办公室 " + n;
     }
@@ -60,7 +61,8 @@ const SchemeFile& FileOf(size_t lines) {
     size_t end = 0;
     for (size_t i = 0; i < lines; ++i) end = file.bytes.find('\n', end) + 1;
     file.bytes.resize(end);
-    std::ofstream(file.path, std::ios::binary).write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+    std::ofstream(file.path, std::ios::binary)
+        .write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
     auto fs = MakeSystemFileSystem();
     const FilePath path = file.path.wstring();
     file.floor = Fastest([&] { benchmark::DoNotOptimize(ReadTextLines(*fs, path)); });
@@ -153,10 +155,12 @@ void DeleteCommit(benchmark::State& state) {
 }
 
 void AdapterRule(benchmark::State& state) {
-    std::wstring listing = L"\r\n管理员状态     状态          类型             接口名称\r\n"
-                           L"-------------------------------------------------------------------------\r\n";
+    std::wstring listing =
+        L"\r\n管理员状态     状态          类型             接口名称\r\n"
+        L"-------------------------------------------------------------------------\r\n";
     for (int i = 0; i < 1000 - 3; ++i)
-        listing += (i % 3 ? L"已启用            已连接            专用               以太网 " : L"已禁用            已断开连接        专用               WLAN ") +
+        listing += (i % 3 ? L"已启用            已连接            专用               以太网 "
+                          : L"已禁用            已断开连接        专用               WLAN ") +
                    std::to_wstring(i) + L"\r\n";
     const std::string bytes = Encode(listing);
     Codepage936 codepage;
@@ -165,9 +169,7 @@ void AdapterRule(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(AdapterNames(TextLines(bytes, codepage)));
 }
 
-void Sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(700)->Arg(32767)->Arg(200000)->Unit(benchmark::kMicrosecond);
-}
+void Sizes(benchmark::internal::Benchmark* b) { b->Arg(700)->Arg(32767)->Arg(200000)->Unit(benchmark::kMicrosecond); }
 
 }  // namespace
 

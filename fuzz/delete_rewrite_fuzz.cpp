@@ -22,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TextLines after(RewriteWithMarkedLine(lines, *marked, prefix), codepage);
     FUZZ_CHECK(after.size() == lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (i == *marked) FUZZ_CHECK(after.raw(i) == prefix + std::string(lines.raw(i)));
-        else FUZZ_CHECK(after.raw(i) == lines.raw(i));
+        if (i == *marked)
+            FUZZ_CHECK(after.raw(i) == prefix + std::string(lines.raw(i)));
+        else
+            FUZZ_CHECK(after.raw(i) == lines.raw(i));
     }
 
     // The same list minus the entry of the marked line (its last occurrence).

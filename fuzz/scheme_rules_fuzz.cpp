@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(names.size() == nameLines);
 
     const std::wstring picked = names.empty() ? L"none" : names[input.choice % names.size()];
-    for (const FieldWrite& write : LoadSchemeWrites(lines, picked)) FUZZ_CHECK(write.field < 5);
+    for (const FieldWrite& write : LoadSchemeWrites(lines, picked))
+        FUZZ_CHECK(static_cast<size_t>(write.field) < kFieldCount);
     if (!names.empty()) {
         const auto line = FindLastNameLine(lines, picked);
         FUZZ_CHECK(line && lines.text(*line) == L"name:" + picked);

@@ -19,8 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         joined += lines.raw(i);
         // The line ended at LF, with the CR before it dropped, unless it is the unended last one.
         const size_t at = joined.size();
-        if (at < bytes.size() && bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') joined += "\r\n";
-        else if (at < bytes.size()) joined += '\n';
+        if (at < bytes.size() && bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            joined += "\r\n";
+        else if (at < bytes.size())
+            joined += '\n';
     }
     FUZZ_CHECK(joined == bytes);
     return 0;

@@ -1,8 +1,7 @@
 #include "address_commands.h"
 
-std::array<std::wstring, 3> StaticCommandLines(std::wstring_view ip, std::wstring_view mask,
-                                               std::wstring_view gateway, std::wstring_view preferredDns,
-                                               std::wstring_view alternateDns) {
+std::array<std::wstring, 3> StaticCommandLines(std::wstring_view ip, std::wstring_view mask, std::wstring_view gateway,
+                                               std::wstring_view preferredDns, std::wstring_view alternateDns) {
     // Letter case and the runs of spaces differ from line to line; they are kept as they are.
     std::wstring address = L"Netsh interface ip set address Name=以太网 static ";
     address.append(ip).append(L"  ").append(mask).append(L"  ").append(gateway).append(L" ");

@@ -6,7 +6,6 @@
 #include <string_view>
 
 [[nodiscard]] std::array<std::wstring, 3> StaticCommandLines(std::wstring_view ip, std::wstring_view mask,
-                                                             std::wstring_view gateway,
-                                                             std::wstring_view preferredDns,
+                                                             std::wstring_view gateway, std::wstring_view preferredDns,
                                                              std::wstring_view alternateDns);
 [[nodiscard]] std::array<std::wstring, 2> DhcpCommandLines();

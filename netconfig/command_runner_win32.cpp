@@ -64,7 +64,8 @@ void EndProcessTree(HANDLE root) {
             if (p.th32ParentProcessID != tree[i] || p.th32ProcessID == rootId ||
                 std::find(tree.begin(), tree.end(), p.th32ProcessID) != tree.end())
                 continue;
-            UniqueHandle child(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, p.th32ProcessID));
+            UniqueHandle child(
+                ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, p.th32ProcessID));
             if (!child || CreationTime(child.get()) < rootCreated) continue;
             tree.push_back(p.th32ProcessID);
             ::TerminateProcess(child.get(), 1);
@@ -154,8 +155,10 @@ private:
     void End() {
         if (!process_.process || ::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
         Drain();
-        if (job_) ::TerminateJobObject(job_.get(), 1);
-        else EndProcessTree(process_.process.get());
+        if (job_)
+            ::TerminateJobObject(job_.get(), 1);
+        else
+            EndProcessTree(process_.process.get());
         ::WaitForSingleObject(process_.process.get(), 5000);
     }
 
@@ -176,8 +179,7 @@ UniqueHandle MakeKillOnCloseJob() {
     if (!job) return job;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
-        job.reset();
+    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.reset();
     return job;
 }
 
@@ -259,8 +261,8 @@ public:
         // filtered token UAC gives a program started without "以管理员身份运行".
         SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
         PSID administrators = nullptr;
-        if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                        0, 0, &administrators))
+        if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                        &administrators))
             return true;  // unknown: claim nothing
         BOOL member = TRUE;
         if (!::CheckTokenMembership(nullptr, administrators, &member)) member = TRUE;

@@ -9,7 +9,7 @@ struct InterfaceRow {
     std::wstring adminState;  // 已启用 / 已禁用 (Enabled / Disabled elsewhere)
     std::wstring state;
     std::wstring type;
-    std::wstring name;        // as netsh prints it, inner spaces kept
+    std::wstring name;  // as netsh prints it, inner spaces kept
     [[nodiscard]] bool Disabled() const { return adminState == L"已禁用" || adminState == L"Disabled"; }
 };
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::array<std::wstring_view, 5> kValueLabels = {L"IP:", L"掩码:", L"网关:", L"首选:", L"备选:"};
+constexpr std::array<std::wstring_view, kFieldCount> kValueLabels = {L"IP:", L"掩码:", L"网关:", L"首选:", L"备选:"};
 constexpr size_t kLabelLength = 3;
 constexpr int kCounterLimit = 32767;  // the position counter saturates here instead of wrapping
 
@@ -36,8 +36,8 @@ std::vector<FieldWrite> LoadSchemeWrites(const TextLines& lines, std::wstring_vi
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::wstring& line = lines.text(i);
         if (IsNameLineOf(line, name)) counter = 0;
-        if (counter >= 1 && counter <= 5)
-            writes.push_back({static_cast<size_t>(counter - 1),
+        if (counter >= 1 && counter <= static_cast<int>(kFieldCount))
+            writes.push_back({kFields[static_cast<size_t>(counter - 1)],
                               line.size() > kLabelLength ? line.substr(kLabelLength) : std::wstring()});
         if (counter < kCounterLimit) ++counter;
     }
@@ -77,7 +77,7 @@ std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::st
 
 EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields, Codepage936& codepage) {
     EncodedBlock block;
-    auto refuse = [&block](EncodedBlock::Problem problem, std::optional<size_t> field, char32_t c) {
+    auto refuse = [&block](EncodedBlock::Problem problem, std::optional<Field> field, char32_t c) {
         block.bytes.clear();
         block.problem = problem;
         block.field = field;
@@ -87,10 +87,10 @@ EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fiel
 
     // A line break inside a text would split the block and shift every value after it.
     if (auto c = FindLineBreak(name)) return refuse(EncodedBlock::Problem::LineBreak, std::nullopt, *c);
-    for (size_t f = 0; f < fields.size(); ++f)
+    for (Field f : kFields)
         if (auto c = FindLineBreak(fields[f])) return refuse(EncodedBlock::Problem::LineBreak, f, *c);
 
-    auto append = [&](std::wstring_view text, std::optional<size_t> field) {
+    auto append = [&](std::wstring_view text, std::optional<Field> field) {
         Encoded936 encoded = codepage.Encode(text);
         if (encoded.unrepresentable) {
             refuse(EncodedBlock::Problem::Unrepresentable, field, *encoded.unrepresentable);
@@ -101,8 +101,8 @@ EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fiel
         return true;
     };
     if (!append(std::wstring(kNamePrefix) + std::wstring(name), std::nullopt)) return block;
-    for (size_t f = 0; f < fields.size(); ++f)
-        if (!append(std::wstring(kValueLabels[f]) + fields[f], f)) return block;
+    for (Field f : kFields)
+        if (!append(std::wstring(kValueLabels[static_cast<size_t>(f)]) + fields[f], f)) return block;
     block.bytes += kLineEnd;  // the empty seventh line
     return block;
 }

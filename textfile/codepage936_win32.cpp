@@ -24,12 +24,12 @@ bool Codepage936::PlatformEncode(std::wstring_view text, std::string& out) {
     // Without WC_NO_BEST_FIT_CHARS, characters such as U+00A5 are silently "best-fitted".
     const int size = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    const int length = ::WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0,
-                                             nullptr, &usedDefault);
+    const int length =
+        ::WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &usedDefault);
     if (length <= 0 || usedDefault) return false;
     out.resize(static_cast<size_t>(length));
     usedDefault = FALSE;
-    const int written = ::WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(),
-                                              length, nullptr, &usedDefault);
+    const int written =
+        ::WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), length, nullptr, &usedDefault);
     return written == length && !usedDefault;
 }

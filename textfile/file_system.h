@@ -48,8 +48,7 @@ public:
 
     [[nodiscard]] virtual ReadResult ReadFile(const FilePath& path) = 0;
     // Opens path for appending, creating it empty when it is missing.
-    [[nodiscard]] virtual Status OpenForAppend(const FilePath& path,
-                                               std::unique_ptr<AppendFile>& file) = 0;
+    [[nodiscard]] virtual Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) = 0;
     // Creates a new, uniquely named empty file in folder.
     [[nodiscard]] virtual Status CreateTempFile(const FilePath& folder, FilePath& path,
                                                 std::unique_ptr<WritableFile>& file) = 0;

@@ -152,8 +152,7 @@ public:
         return Status::Ok();
     }
 
-    Status CreateTempFile(const FilePath& folder, FilePath& path,
-                          std::unique_ptr<WritableFile>& file) override {
+    Status CreateTempFile(const FilePath& folder, FilePath& path, std::unique_ptr<WritableFile>& file) override {
         std::string name = Utf8(JoinPath(folder.empty() ? FilePath(L".") : folder, L"kvo-XXXXXX.tmp"));
         const int fd = ::mkstemps(name.data(), 4);
         if (fd < 0) return Errno();

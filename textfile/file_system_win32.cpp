@@ -112,8 +112,9 @@ public:
         const std::wstring absolute = Absolute(path);
         UniqueFile file;
         const DWORD error = Retrying([&] {
-            file.reset(::CreateFileW(absolute.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            file.reset(::CreateFileW(absolute.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
             return file ? ERROR_SUCCESS : ::GetLastError();
         });
         if (error != ERROR_SUCCESS) {
@@ -150,15 +151,14 @@ public:
         return Status::Ok();
     }
 
-    Status CreateTempFile(const FilePath& folder, FilePath& path,
-                          std::unique_ptr<WritableFile>& file) override {
+    Status CreateTempFile(const FilePath& folder, FilePath& path, std::unique_ptr<WritableFile>& file) override {
         // Our own names: GetTempFileNameW writes into a fixed MAX_PATH buffer.
         const std::wstring absolute = Absolute(folder);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::wstring name = NewName(absolute, L".tmp");
             if (Status tooLong = RefuseTooLong(name); !tooLong.ok()) return tooLong;
-            UniqueFile handle(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+            UniqueFile handle(
+                ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (handle) {
                 path = name;
                 file = std::make_unique<Win32WritableFile>(std::move(handle));
@@ -194,14 +194,12 @@ public:
                        : ::GetLastError();
         });
         switch (error) {
-        case ERROR_SUCCESS:
-            return Settle(Status::Ok(), from, to, backup);
+        case ERROR_SUCCESS: return Settle(Status::Ok(), from, to, backup);
         // Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares). Documented
         // for any error but 1175-1177: both files keep their names and no backup exists.
         case ERROR_INVALID_PARAMETER:
         case ERROR_NOT_SUPPORTED:
-        case ERROR_INVALID_FUNCTION:
-            return Settle(Move(from, to), from, to, backup);
+        case ERROR_INVALID_FUNCTION: return Settle(Move(from, to), from, to, backup);
         // 1176 without a backup name, 1177: the old file is gone from its name (1177: it is under
         // the backup name) and the new one is still under its temporary name. Finish the move.
         case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
@@ -232,7 +230,8 @@ private:
         for (;;) {
             const DWORD error = attempt();
             if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
-            const bool goOn = calls_.pause ? calls_.pause(kRetryPauseMs) : win32::PauseKeepingWindowsPainted(kRetryPauseMs);
+            const bool goOn =
+                calls_.pause ? calls_.pause(kRetryPauseMs) : win32::PauseKeepingWindowsPainted(kRetryPauseMs);
             if (!goOn) return error;
         }
     }

@@ -9,8 +9,10 @@ constexpr wchar_t kUsableWhileWaiting[] = L"NetScheme.UsableWhileWaiting";
 }
 
 void MarkUsableWhileWaiting(HWND window, bool usable) {
-    if (usable) ::SetPropW(window, kUsableWhileWaiting, reinterpret_cast<HANDLE>(1));
-    else ::RemovePropW(window, kUsableWhileWaiting);
+    if (usable)
+        ::SetPropW(window, kUsableWhileWaiting, reinterpret_cast<HANDLE>(1));
+    else
+        ::RemovePropW(window, kUsableWhileWaiting);
 }
 
 void DispatchAllButInput(std::optional<WPARAM>& quit) {

@@ -33,8 +33,9 @@ class SystemFunction {
 public:
     SystemFunction(const wchar_t* dll, const char* name)
         : library_(LoadSystemLibrary(dll)),
-          function_(library_ ? reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(library_.get(), name)))
-                             : nullptr) {}
+          function_(library_
+                        ? reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(library_.get(), name)))
+                        : nullptr) {}
 
     [[nodiscard]] explicit operator bool() const { return function_ != nullptr; }
     template <typename... Args>

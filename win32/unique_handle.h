@@ -49,11 +49,6 @@ struct FontTraits {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::DeleteObject(h); }
 };
-struct BrushTraits {
-    using Handle = HBRUSH;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::DeleteObject(h); }
-};
 struct WindowTraits {
     using Handle = HWND;
     static Handle Invalid() noexcept { return nullptr; }
@@ -69,7 +64,6 @@ struct LibraryTraits {
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileTraits>;
 using UniqueFont = Unique<FontTraits>;
-using UniqueBrush = Unique<BrushTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
 

@@ -29,8 +29,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     PROCESS_INFORMATION info{};
     std::wstring line = L"cmd.exe /c netsh interface show interface  >\"" + folder + L"\\ls.txt\"";
     const std::wstring cmd = win32::NativeProgramFolder() + L"\\cmd.exe";
-    const BOOL started = ::CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                                          nullptr, system.c_str(), &startup, &info);
+    const BOOL started = ::CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                          system.c_str(), &startup, &info);
     ::MessageBoxW(nullptr, L"欢迎", L"minimal", MB_OK);
     if (started) {
         ::WaitForSingleObject(info.hProcess, 10000);
@@ -44,8 +44,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = L"MinimalStartup";
     ::RegisterClassW(&wc);
-    HWND window = ::CreateWindowExW(0, wc.lpszClassName, L"minimal", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                    100, 100, 400, 400, nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExW(0, wc.lpszClassName, L"minimal", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100,
+                                    400, 400, nullptr, nullptr, instance, nullptr);
     ::ShowWindow(window, SW_SHOW);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -23,21 +23,26 @@ const std::string kHomeBlock =
 
 std::string Block(const std::wstring& name, const AddressFields& f) {
     Codepage936 codepage;
-    return codepage.Encode(L"name:" + name + L"\r\nIP:" + f[0] + L"\r\n掩码:" + f[1] + L"\r\n网关:" + f[2] +
-                           L"\r\n首选:" + f[3] + L"\r\n备选:" + f[4] + L"\r\n\r\n")
+    return codepage
+        .Encode(L"name:" + name + L"\r\nIP:" + f[Field::Ip] + L"\r\n掩码:" + f[Field::Mask] + L"\r\n网关:" +
+                f[Field::Gateway] + L"\r\n首选:" + f[Field::PreferredDns] + L"\r\n备选:" + f[Field::AlternateDns] +
+                L"\r\n\r\n")
         .bytes;
 }
 
 class Form1Test : public ::testing::Test {
 protected:
-    Form1Test() : real_fs_(MakeSystemFileSystem()), fs_(*real_fs_), form_(view_, runner_, fs_, clock_, folder_.path().wstring()) {
+    Form1Test()
+        : real_fs_(MakeSystemFileSystem()),
+          fs_(*real_fs_),
+          form_(view_, runner_, fs_, clock_, folder_.path().wstring()) {
         view_.form = &form_;
         runner_.log = &view_.log;
     }
 
     std::filesystem::path SchemeFile() const { return folder_ / "ui.kvo"; }
     std::filesystem::path Listing() const { return folder_ / "ls.txt"; }
-    void Type(size_t field, const std::wstring& text) { view_.SetFieldText(field, text); }
+    void Type(Field field, const std::wstring& text) { view_.SetFieldText(field, text); }
     bool Logged(const std::wstring& entry) const {
         return std::find(view_.log.begin(), view_.log.end(), entry) != view_.log.end();
     }
@@ -59,7 +64,7 @@ protected:
 TEST(FormLayout, TwipsPointsAndDpiScalingRoundLikeMulDiv) {
     // 15 twips are a pixel at 96 DPI; halves round up: 5775 * 120 / 1440 = 481.25, 330 * 120 / 1440 = 27.5.
     const int twips[][3] = {{5775, 96, 385}, {5835, 96, 389}, {5775, 120, 481}, {330, 120, 28},
-                            {330, 144, 33}, {495, 192, 66}, {7, 96, 0}, {8, 96, 1}};
+                            {330, 144, 33},  {495, 192, 66},  {7, 96, 0},       {8, 96, 1}};
     for (const auto& [value, dpi, pixels] : twips) EXPECT_EQ(TwipsToPixels(value, dpi), pixels) << value << "@" << dpi;
     // 10.5 pt: 14 px at 96, 17.5 -> 18 at 120, 21 at 144, 28 at 192.
     EXPECT_EQ(FontHeight(96), -14);
@@ -71,20 +76,20 @@ TEST(FormLayout, TwipsPointsAndDpiScalingRoundLikeMulDiv) {
     EXPECT_EQ(ScaleToDpi(-12, 96, 120), -15);
     EXPECT_EQ(ScaleToDpi(-11, 96, 120), -14);  // -13.75
     EXPECT_EQ(ScaleToDpi(-15, 120, 144), -18);
-    EXPECT_EQ(ScaleToDpi(9, 96, 144), 14);      // 13.5 rounds up
-    EXPECT_EQ(ScaleToDpi(-12, 0, 120), -12);    // no system DPI known: unchanged
+    EXPECT_EQ(ScaleToDpi(9, 96, 144), 14);    // 13.5 rounds up
+    EXPECT_EQ(ScaleToDpi(-12, 0, 120), -12);  // no system DPI known: unchanged
 }
 
 // --- gateway auto-fill ---------------------------------------------------------------------
 
 TEST_F(Form1Test, TypingAnAddressOfferItsNetworkPartAsGateway) {
-    Type(0, L"");
+    Type(Field::Ip, L"");
     std::vector<std::wstring> gateways;
     std::wstring typed;
     for (wchar_t c : std::wstring(L"192.168.1.10")) {
         typed += c;
-        Type(0, typed);
-        gateways.push_back(view_.fields[2]);
+        Type(Field::Ip, typed);
+        gateways.push_back(view_.fields[Field::Gateway]);
     }
     EXPECT_EQ(gateways, (std::vector<std::wstring>{L"", L"", L"", L"192.", L"192.", L"192.", L"192.", L"192.168.",
                                                    L"192.168.", L"192.168.1.", L"192.168.1.", L"192.168.1."}));
@@ -92,16 +97,21 @@ TEST_F(Form1Test, TypingAnAddressOfferItsNetworkPartAsGateway) {
 
 TEST_F(Form1Test, GatewayRuleEdgeCases) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"", L""}, {L"abc", L""}, {L"1921681", L""}, {L"10.1.", L"10.1."}, {L".", L"."},
-        {L"192\u3002168\u30021", L""}, {L" 10.1.2.3", L" 10.1.2."},
+        {L"", L""},
+        {L"abc", L""},
+        {L"1921681", L""},
+        {L"10.1.", L"10.1."},
+        {L".", L"."},
+        {L"192\u3002168\u30021", L""},
+        {L" 10.1.2.3", L" 10.1.2."},
     };
     for (const auto& [address, gateway] : cases) {
-        Type(0, address);
-        EXPECT_EQ(view_.fields[2], gateway) << std::string(address.begin(), address.end());
+        Type(Field::Ip, address);
+        EXPECT_EQ(view_.fields[Field::Gateway], gateway) << std::string(address.begin(), address.end());
     }
-    Type(2, L"10.0.0.254");  // typed by hand, then Text1 changes: replaced
-    Type(0, L"10.0.0.7");
-    EXPECT_EQ(view_.fields[2], L"10.0.0.");
+    Type(Field::Gateway, L"10.0.0.254");  // typed by hand, then Text1 changes: replaced
+    Type(Field::Ip, L"10.0.0.7");
+    EXPECT_EQ(view_.fields[Field::Gateway], L"10.0.0.");
 }
 
 // --- start-up, list and pick ---------------------------------------------------------------
@@ -119,10 +129,11 @@ TEST_F(Form1Test, StartUpWithoutSchemeFileListsNothingSetsDefaultsAndCreatesNoFi
 }
 
 TEST_F(Form1Test, ReadtxtListsNamesInFileOrderAndResetsTheFields) {
-    WriteBytes(SchemeFile(), kHomeBlock + "Name:upper\r\n name:space\r\n2026/1/1-1:00:00-\xD2\xD1\xC9\xBE\xB3\xFD-name:gone\r\n"
-                             "name:\r\nname: lab \r\nname:home");
+    WriteBytes(SchemeFile(), kHomeBlock +
+                                 "Name:upper\r\n name:space\r\n2026/1/1-1:00:00-\xD2\xD1\xC9\xBE\xB3\xFD-name:gone\r\n"
+                                 "name:\r\nname: lab \r\nname:home");
     view_.schemeText = L"typed";
-    Type(0, L"1.2.3.4");
+    Type(Field::Ip, L"1.2.3.4");
     form_.Readtxt();
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"", L" lab ", L"home"}));
     EXPECT_EQ(view_.schemeText, L"");
@@ -131,24 +142,32 @@ TEST_F(Form1Test, ReadtxtListsNamesInFileOrderAndResetsTheFields) {
 }
 
 TEST_F(Form1Test, PickLoadsTheLastBlockOfThatNameAndKeepsItsStoredGateway) {
-    WriteBytes(SchemeFile(), Block(L"home", {L"1.1.1.1", L"m", L"g", L"p", L"a"}) +
-                                 Block(L"office", {L"192.168.1.10", L"255.255.255.0", L"192.168.1.254", L"223.5.5.5", L"8.8.8.8"}) +
-                                 Block(L"home", {L"10.0.0.2", L"255.0.0.0", L"10.0.0.1", L"", L"114.114.114.114"}));
+    WriteBytes(SchemeFile(),
+               Block(L"home", {L"1.1.1.1", L"m", L"g", L"p", L"a"}) +
+                   Block(L"office", {L"192.168.1.10", L"255.255.255.0", L"192.168.1.254", L"223.5.5.5", L"8.8.8.8"}) +
+                   Block(L"home", {L"10.0.0.2", L"255.0.0.0", L"10.0.0.1", L"", L"114.114.114.114"}));
     form_.Readtxt();
     view_.Pick(1);
-    EXPECT_EQ(view_.fields, (AddressFields{L"192.168.1.10", L"255.255.255.0", L"192.168.1.254", L"223.5.5.5", L"8.8.8.8"}));
+    EXPECT_EQ(view_.fields,
+              (AddressFields{L"192.168.1.10", L"255.255.255.0", L"192.168.1.254", L"223.5.5.5", L"8.8.8.8"}));
     view_.Pick(0);  // the first "home" entry still shows the later block
     EXPECT_EQ(view_.fields, (AddressFields{L"10.0.0.2", L"255.0.0.0", L"10.0.0.1", L"", L"114.114.114.114"}));
     EXPECT_TRUE(view_.messages.empty());
+
+    // A block cut short by the end of the file has no gateway line: the auto-filled one stays.
+    WriteBytes(SchemeFile(), "name:c\r\nIP:172.16.0.9");
+    form_.Readtxt();
+    view_.Pick(0);
+    EXPECT_EQ(view_.fields[Field::Gateway], L"172.16.0.");
 }
 
 TEST_F(Form1Test, PickAfterTheFileVanishedChangesNothingAndSaysNothing) {
     WriteBytes(SchemeFile(), kHomeBlock);
     form_.Readtxt();
     std::filesystem::remove(SchemeFile());
-    Type(3, L"kept");
+    Type(Field::PreferredDns, L"kept");
     view_.Pick(0);
-    EXPECT_EQ(view_.fields[3], L"kept");
+    EXPECT_EQ(view_.fields[Field::PreferredDns], L"kept");
     EXPECT_TRUE(view_.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(SchemeFile()));
 }
@@ -177,17 +196,21 @@ TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
     view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114"};
     form_.Command3_Click();
     ASSERT_EQ(runner_.started.size(), 3u);
-    EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 static 192.168.1.10  255.255.255.0  192.168.1.1 ");
+    EXPECT_EQ(runner_.started[0].text,
+              L"Netsh interface ip set address Name=以太网 static 192.168.1.10  255.255.255.0  192.168.1.1 ");
     EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 static  223.5.5.5");
     EXPECT_EQ(runner_.started[2].text, L"netsh interface ip add dns Name=以太网   114.114.114.114");
     for (const CommandLine& c : runner_.started) EXPECT_EQ(c.program, Program::Netsh);
     // Each command is awaited before the next starts, all inside the busy time, the message after it.
-    const std::vector<std::wstring> expected = {
-        L"Busy",
-        L"Start:" + runner_.started[0].text, L"Wait:" + runner_.started[0].text,
-        L"Start:" + runner_.started[1].text, L"Wait:" + runner_.started[1].text,
-        L"Start:" + runner_.started[2].text, L"Wait:" + runner_.started[2].text,
-        L"Idle", L"Message:配置成功"};
+    const std::vector<std::wstring> expected = {L"Busy",
+                                                L"Start:" + runner_.started[0].text,
+                                                L"Wait:" + runner_.started[0].text,
+                                                L"Start:" + runner_.started[1].text,
+                                                L"Wait:" + runner_.started[1].text,
+                                                L"Start:" + runner_.started[2].text,
+                                                L"Wait:" + runner_.started[2].text,
+                                                L"Idle",
+                                                L"Message:配置成功"};
     EXPECT_EQ(view_.log, expected);
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::None);
 }
@@ -206,10 +229,12 @@ TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) 
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(text.starts_with(L"以下命令未成功执行：\r\n"));
     EXPECT_EQ(text.find(runner_.started[0].text + L"\r\n"), std::wstring::npos);
-    EXPECT_NE(text.find(runner_.started[1].text + L"\r\n退出代码 1。netsh 的输出：\r\n请求的操作需要提升。\r\n"), std::wstring::npos);
+    EXPECT_NE(text.find(runner_.started[1].text + L"\r\n退出代码 1。netsh 的输出：\r\n请求的操作需要提升。\r\n"),
+              std::wstring::npos);
     EXPECT_NE(text.find(runner_.started[2].text + L"\r\n超过 30 秒仍未结束，已被终止。"), std::wstring::npos);
     // Elevated: the closing part names only the time-out.
-    EXPECT_TRUE(text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止：netsh 可能正忙，请稍后再试。")) << Narrow(text);
+    EXPECT_TRUE(text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止：netsh 可能正忙，请稍后再试。"))
+        << Narrow(text);
     EXPECT_EQ(text.find(L"管理员"), std::wstring::npos);
     EXPECT_EQ(text.find(L"配置成功"), std::wstring::npos);
 }
@@ -217,15 +242,21 @@ TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) 
 // What the closing part of the failure message says, from the token and the interfaces this
 // computer has, asked for again after the failure.
 TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
-    const std::wstring header = L"\r\n管理员状态     状态          类型             接口名称\r\n"
-                                L"-------------------------------------------------------------------------\r\n";
+    const std::wstring header =
+        L"\r\n管理员状态     状态          类型             接口名称\r\n"
+        L"-------------------------------------------------------------------------\r\n";
     const std::wstring wired = L"已启用            已连接            专用               以太网\r\n";
-    const std::wstring others = L"已启用            已连接            专用               以太网 2\r\n"
-                                L"已禁用            已断开连接        专用               WLAN\r\n";
+    const std::wstring others =
+        L"已启用            已连接            专用               以太网 2\r\n"
+        L"已禁用            已断开连接        专用               WLAN\r\n";
     const std::wstring disabled = L"已禁用            已断开连接        专用               以太网\r\n";
-    const std::wstring admin = L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。";
-    const std::wstring rename = L"· 方案总是应用到名为“以太网”的网卡，这台电脑没有这个名字的网卡，只有 “以太网 2”、“WLAN”：可以把要用的网卡改名为“以太网”（控制面板 → 网络和 Internet → 网络连接，右键点击网卡 → 重命名）。";
-    const std::wstring enable = L"· 网卡“以太网”已被禁用：请在 控制面板 → 网络和 Internet → 网络连接 中右键点击它 → 启用。";
+    const std::wstring admin =
+        L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。";
+    const std::wstring rename =
+        L"· 方案总是应用到名为“以太网”的网卡，这台电脑没有这个名字的网卡，只有 “以太网 "
+        L"2”、“WLAN”：可以把要用的网卡改名为“以太网”（控制面板 → 网络和 Internet → 网络连接，右键点击网卡 → 重命名）。";
+    const std::wstring enable =
+        L"· 网卡“以太网”已被禁用：请在 控制面板 → 网络和 Internet → 网络连接 中右键点击它 → 启用。";
     const std::wstring netsh = L"请查看上面 netsh 给出的原因。";
     struct Case {
         bool elevated;
@@ -243,7 +274,8 @@ TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
     for (const Case& c : cases) {
         runner_.elevated = c.elevated;
         runner_.results = {{CommandResult::Outcome::Exited, 1, L"文件名、目录名或卷标语法不正确。"},
-                           {CommandResult::Outcome::Exited, 0, L""}, c.listing};
+                           {CommandResult::Outcome::Exited, 0, L""},
+                           c.listing};
         view_.messages.clear();
         form_.Command4_Click();
         ASSERT_EQ(view_.messages.size(), 1u);
@@ -265,7 +297,8 @@ TEST_F(Form1Test, ClosingTheWindowDuringACommandLetsItFinishAndStartsNoMore) {
 
 TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     view_.fields = {L"", L"x", L"", L"", L""};
-    runner_.results = {{CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"}};
+    runner_.results = {
+        {CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"}};
     form_.Command4_Click();
     ASSERT_EQ(runner_.started.size(), 3u);  // and the interface listing, for the message
     EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 Source=dhcp");
@@ -289,12 +322,14 @@ TEST_F(Form1Test, ListingIsStartedBeforeTheWelcomeAndReadWhenFinishedThenRemoved
     WriteBytes(Listing(), "stale");
     Codepage936 codepage;
     runner_.onWait = [&](const CommandLine&) {
-        WriteBytes(Listing(), codepage.Encode(L"\r\n管理员状态     状态           类型             接口名称\r\n"
-                                              L"-------------------------------------------------------------------------\r\n"
-                                              L"已启用            已连接            专用               以太网\r\n"
-                                              L"已禁用            已断开连接        专用               以太网 3\r\n"
-                                              L"已启用            已连接            专用               以太网 2\r\n")
-                                  .bytes);
+        WriteBytes(Listing(),
+                   codepage
+                       .Encode(L"\r\n管理员状态     状态           类型             接口名称\r\n"
+                               L"-------------------------------------------------------------------------\r\n"
+                               L"已启用            已连接            专用               以太网\r\n"
+                               L"已禁用            已断开连接        专用               以太网 3\r\n"
+                               L"已启用            已连接            专用               以太网 2\r\n")
+                       .bytes);
     };
     form_.readPcNet();
     ASSERT_EQ(runner_.started.size(), 1u);
@@ -323,9 +358,12 @@ TEST_F(Form1Test, ListingThatTimesOutOrCannotStartIsNotReadButStillRemoved) {
 
 TEST_F(Form1Test, ASlowListingLetsTheWindowShowAndFillsTheAdapterListWhenItEnds) {
     Codepage936 codepage;
-    const std::string listing = codepage.Encode(L"管理员状态     状态           类型             接口名称\r\n"
-                                                L"-------------------------------------------------------------------------\r\n"
-                                                L"已启用            已连接            专用               以太网 2\r\n").bytes;
+    const std::string listing = codepage
+                                    .Encode(
+                                        L"管理员状态     状态           类型             接口名称\r\n"
+                                        L"-------------------------------------------------------------------------\r\n"
+                                        L"已启用            已连接            专用               以太网 2\r\n")
+                                    .bytes;
     WriteBytes(Listing(), listing);
     runner_.runningFor = 3;  // outlasts the moment after the welcome box and two ticks
     form_.Form_Load();       // returns: the window shows without the adapters
@@ -364,7 +402,8 @@ TEST_F(Form1Test, ThreeAddsGiveThreeSevenLineBlocksAndReloadEachTime) {
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"office"}));
     form_.Command5_Click();
 
-    const std::string office = Block(L"office", {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"114.114.114.114", L"8.8.8.8"});
+    const std::string office =
+        Block(L"office", {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"114.114.114.114", L"8.8.8.8"});
     EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock + office + kHomeBlock);
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"office", L"home"}));
     EXPECT_EQ(view_.prompts[0], L"输入 当前方案 的名称|输入 当前方案 的名称");
@@ -376,7 +415,8 @@ TEST_F(Form1Test, NamesAndValuesAreStoredExactlyAsTyped) {
     view_.fields = {L"", L" 255.0.0.0", L"", L"", L""};
     form_.Command5_Click();
     form_.Command5_Click();
-    EXPECT_EQ(ReadBytes(SchemeFile()), Block(L"  ", {L"", L" 255.0.0.0", L"", L"", L""}) + Block(L" 实验室 A ", kDefaultFields));
+    EXPECT_EQ(ReadBytes(SchemeFile()),
+              Block(L"  ", {L"", L" 255.0.0.0", L"", L"", L""}) + Block(L" 实验室 A ", kDefaultFields));
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"  ", L" 实验室 A "}));
 }
 
@@ -389,7 +429,7 @@ TEST_F(Form1Test, AddAfterALastLineWithoutLineEndStartsTheBlockOnItsOwnLine) {
     EXPECT_EQ(ReadBytes(SchemeFile()), saved + "\r\n" + Block(L"新", kDefaultFields));
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"新"}));
     view_.Pick(0);
-    EXPECT_EQ(view_.fields[4], L"114.114.114.114");
+    EXPECT_EQ(view_.fields[Field::AlternateDns], L"114.114.114.114");
 }
 
 TEST_F(Form1Test, CancelledAddLeavesAnEmptyFileAndChangesNothingElse) {
@@ -474,7 +514,9 @@ TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {
     WriteBytes(SchemeFile(), odd);
     view_.schemeText = L"x";
     form_.Command1_Click();
-    EXPECT_EQ(ReadBytes(SchemeFile()), "first\r\nbad \xFF\x81 bytes\r\nlone\rcr\r\n2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:x\r\nIP:1\r\nlast\r\n");
+    EXPECT_EQ(ReadBytes(SchemeFile()),
+              "first\r\nbad \xFF\x81 "
+              "bytes\r\nlone\rcr\r\n2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:x\r\nIP:1\r\nlast\r\n");
 }
 
 TEST_F(Form1Test, NamesThatDifferOnlyInUndecodableBytesAreNeverTakenForEachOther) {
@@ -486,7 +528,7 @@ TEST_F(Form1Test, NamesThatDifferOnlyInUndecodableBytesAreNeverTakenForEachOther
     ASSERT_EQ(view_.schemes.size(), 2u);
     EXPECT_NE(view_.schemes[0], view_.schemes[1]);
     view_.Pick(0);
-    EXPECT_EQ(view_.fields[0], L"6.6.6.6");
+    EXPECT_EQ(view_.fields[Field::Ip], L"6.6.6.6");
     form_.Command1_Click();
     EXPECT_EQ(ReadBytes(SchemeFile()), "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-" + six + eight);
 
@@ -559,7 +601,8 @@ TEST_F(Form1Test, DeleteWithoutAMatchOrAFileSaysNothingWasDeleted) {
 }
 
 TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
-    for (FaultStep step : {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Replace}) {
+    for (FaultStep step :
+         {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Replace}) {
         WriteBytes(SchemeFile(), kHomeBlock);
         view_.messages.clear();
         view_.schemeText = L"home";

@@ -14,7 +14,7 @@ public:
     std::deque<CommandResult> results;  // answered in turn; when empty, exit code 0
     std::vector<std::wstring>* log = nullptr;
     std::function<void(const CommandLine&)> onWait;  // runs when a command is awaited
-    int runningFor = 0;     // how many waits the next command outlasts (it then ends, or times out)
+    int runningFor = 0;  // how many waits the next command outlasts (it then ends, or times out)
     bool elevated = true;
     std::vector<std::wstring> letRun;  // commands left to finish on their own
 

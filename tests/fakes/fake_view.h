@@ -32,11 +32,11 @@ public:
     std::function<void(const Message&)> onMessage;
     std::function<void()> onPrompt;
 
-    std::wstring FieldText(size_t field) const override { return fields[field]; }
-    void SetFieldText(size_t field, const std::wstring& text) override {
-        log.push_back(L"Text" + std::to_wstring(field + 1) + L"=" + text);
+    std::wstring FieldText(Field field) const override { return fields[field]; }
+    void SetFieldText(Field field, const std::wstring& text) override {
+        log.push_back(L"Text" + std::to_wstring(static_cast<int>(field) + 1) + L"=" + text);
         fields[field] = text;
-        if (field == 0 && form) form->Text1_Change();
+        if (field == Field::Ip && form) form->Text1_Change();
     }
     void ClearSchemeList() override {
         log.push_back(L"ClearSchemes");

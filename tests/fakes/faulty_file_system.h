@@ -29,8 +29,7 @@ public:
         if (status.ok()) file = std::make_unique<FaultyAppend>(std::move(real), *this);
         return status;
     }
-    Status CreateTempFile(const FilePath& folder, FilePath& path,
-                          std::unique_ptr<WritableFile>& file) override {
+    Status CreateTempFile(const FilePath& folder, FilePath& path, std::unique_ptr<WritableFile>& file) override {
         Step(FaultStep::CreateTemp);
         if (fail_ == FaultStep::CreateTemp) return Injected();
         std::unique_ptr<WritableFile> real;
@@ -67,7 +66,8 @@ private:
     };
     class FaultyWritable final : public WritableFile {
     public:
-        FaultyWritable(std::unique_ptr<WritableFile> real, const FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
+        FaultyWritable(std::unique_ptr<WritableFile> real, const FaultyFileSystem& fs)
+            : real_(std::move(real)), fs_(fs) {}
         Status Write(std::string_view bytes) override {
             fs_.Step(FaultStep::Write);
             if (fs_.fail_ != FaultStep::Write) return real_->Write(bytes);

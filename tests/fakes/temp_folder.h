@@ -31,7 +31,8 @@ public:
     // Names of the files now in the folder, sorted.
     [[nodiscard]] std::vector<std::string> Files() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

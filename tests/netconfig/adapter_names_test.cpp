@@ -21,25 +21,28 @@ TEST(AdapterName, EdgeCasesOfTheRule) {
     EXPECT_EQ(AdapterName(L"管理员状态     状态           类型             接口名称"), std::nullopt);
     EXPECT_EQ(AdapterName(L"-------------------------------------------------------------------------"), std::nullopt);
     EXPECT_EQ(AdapterName(L"已启用 已连接 回环 x"), L"启用已连接回环x");  // no 专: all but the first character
-    EXPECT_EQ(AdapterName(L"已启用 已连接 专"), std::nullopt);        // 专 last
-    EXPECT_EQ(AdapterName(L"已启用 已连接 专用"), L"");                // 专 plus one: an empty entry
+    EXPECT_EQ(AdapterName(L"已启用 已连接 专"), std::nullopt);            // 专 last
+    EXPECT_EQ(AdapterName(L"已启用 已连接 专用"), L"");                   // 专 plus one: an empty entry
     EXPECT_EQ(AdapterName(L"已启用"), L"启用");
-    EXPECT_EQ(AdapterName(L"已启用专用专用网"), L"专用网");             // the first 专 counts
+    EXPECT_EQ(AdapterName(L"已启用专用专用网"), L"专用网");  // the first 专 counts
 }
 
 TEST(AdapterNames, ListingKeepsOrderAndDuplicates) {
     Codepage936 codepage;
-    const std::string gbk = codepage.Encode(
-        L"\r\n"
-        L"管理员状态     状态           类型             接口名称\r\n"
-        L"-------------------------------------------------------------------------\r\n"
-        L"已启用            已连接            专用               以太网\r\n"
-        L"已禁用            已断开连接        专用               蓝牙\r\n"
-        L"已启用            已断开连接        专用               以太网 2\r\n"
-        L"已启用            已连接            专用               以太网\r\n"
-        L"已启用            已连接            专\r\n"
-        L"已启用            已连接            专用               vEthernet (Default Switch)\r\n"
-        L"\r\n").bytes;
+    const std::string gbk =
+        codepage
+            .Encode(
+                L"\r\n"
+                L"管理员状态     状态           类型             接口名称\r\n"
+                L"-------------------------------------------------------------------------\r\n"
+                L"已启用            已连接            专用               以太网\r\n"
+                L"已禁用            已断开连接        专用               蓝牙\r\n"
+                L"已启用            已断开连接        专用               以太网 2\r\n"
+                L"已启用            已连接            专用               以太网\r\n"
+                L"已启用            已连接            专\r\n"
+                L"已启用            已连接            专用               vEthernet (Default Switch)\r\n"
+                L"\r\n")
+            .bytes;
     ASSERT_FALSE(gbk.empty());
     EXPECT_EQ(AdapterNames(TextLines(gbk, codepage)),
               (std::vector<std::wstring>{L"以太网", L"以太网2", L"以太网", L"vEthernet(DefaultSwitch)"}));

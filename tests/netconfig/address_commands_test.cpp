@@ -7,8 +7,8 @@
 namespace {
 
 TEST(AddressCommands, StaticLinesKeepTheirCaseAndSpacing) {
-    const auto lines = StaticCommandLines(L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5",
-                                          L"114.114.114.114");
+    const auto lines =
+        StaticCommandLines(L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114");
     EXPECT_EQ(lines[0], L"Netsh interface ip set address Name=以太网 static 192.168.1.10  255.255.255.0  192.168.1.1 ");
     EXPECT_EQ(lines[1], L"Netsh interface ip Set Dns Name=以太网 static  223.5.5.5");
     EXPECT_EQ(lines[2], L"netsh interface ip add dns Name=以太网   114.114.114.114");

@@ -18,21 +18,16 @@ TextLines File(std::initializer_list<std::wstring> lines, bool lastLineEnd = tru
     return TextLines(bytes, codepage);
 }
 
-// The field texts after applying the writes to fields that started as `start`, with the
-// gateway auto-fill after each write of Text1, as the window does it.
+// The field texts after applying the writes to fields that started as `start`. (The window's
+// gateway auto-fill on each write of Text1 is Form1's, and tested there.)
 AddressFields Apply(const std::vector<FieldWrite>& writes, AddressFields start = {L"a", L"b", L"c", L"d", L"e"}) {
-    for (const FieldWrite& w : writes) {
-        start[w.field] = w.text;
-        if (w.field == 0) {
-            const size_t dot = w.text.rfind(L'.');
-            start[2] = dot == std::wstring::npos ? L"" : w.text.substr(0, dot + 1);
-        }
-    }
+    for (const FieldWrite& w : writes) start[w.field] = w.text;
     return start;
 }
 
-const std::initializer_list<std::wstring> kHome = {L"name:home", L"IP:192.168.1.10", L"掩码:255.255.255.0",
-                                                   L"网关:192.168.1.254", L"首选:223.5.5.5", L"备选:8.8.8.8", L""};
+const std::initializer_list<std::wstring> kHome = {
+    L"name:home", L"IP:192.168.1.10", L"掩码:255.255.255.0", L"网关:192.168.1.254", L"首选:223.5.5.5", L"备选:8.8.8.8",
+    L""};
 
 TEST(SchemeList, ListsEveryLineBeginningExactlyWithNamePrefix) {
     const TextLines lines = File({L"name:home", L"IP:1", L"Name:upper", L" name:space", L"name:", L"name: two ",
@@ -51,11 +46,10 @@ TEST(SchemeLoad, CounterStartsAtZeroSoLinesTwoToSixAreWrittenFirst) {
     const TextLines lines = File({L"", L"name:office", L"IP:10.0.0.5", L"x", L"ab", L"首选:1.1.1.1", L"more"});
     const auto writes = LoadSchemeWrites(lines, L"missing");
     ASSERT_EQ(writes.size(), 5u);
-    EXPECT_EQ(writes[0], (FieldWrite{0, L"e:office"}));
+    EXPECT_EQ(writes[0], (FieldWrite{Field::Ip, L"e:office"}));
     EXPECT_EQ(Apply(writes), (AddressFields{L"e:office", L"10.0.0.5", L"", L"", L"1.1.1.1"}));
     // Found: the block overwrites them, whatever stood first.
-    EXPECT_EQ(Apply(LoadSchemeWrites(lines, L"office")),
-              (AddressFields{L"10.0.0.5", L"", L"", L"1.1.1.1", L"e"}));
+    EXPECT_EQ(Apply(LoadSchemeWrites(lines, L"office")), (AddressFields{L"10.0.0.5", L"", L"", L"1.1.1.1", L"e"}));
 }
 
 TEST(SchemeLoad, LastBlockOfANameWinsAndDeletedOrLookalikeLinesNeverMatch) {
@@ -74,11 +68,12 @@ TEST(SchemeLoad, ShortAndCutBlocksTakeWhatStandsAtEachPosition) {
     // Two value lines lost: the next name line lands in Text3, its IP line in Text4.
     const TextLines shortBlock = File({L"name:a", L"IP:10.1.1.1", L"掩码:255.0.0.0", L"name:b", L"IP:10.2.2.2",
                                        L"掩码:m", L"网关:g", L"首选:p", L"备选:q"});
-    EXPECT_EQ(Apply(LoadSchemeWrites(shortBlock, L"a")), (AddressFields{L"10.1.1.1", L"255.0.0.0", L"e:b", L"10.2.2.2", L"m"}));
+    EXPECT_EQ(Apply(LoadSchemeWrites(shortBlock, L"a")),
+              (AddressFields{L"10.1.1.1", L"255.0.0.0", L"e:b", L"10.2.2.2", L"m"}));
 
-    // Cut by the end of the file: untouched fields keep earlier writes, Text3 keeps the auto-fill.
+    // Cut by the end of the file: untouched fields keep the writes of lines 2 to 6.
     const TextLines cut = File({L"x", L"IP:9.9.9.9", L"y", L"z", L"w", L"v", L"name:c", L"IP:172.16.0.9"}, false);
-    EXPECT_EQ(Apply(LoadSchemeWrites(cut, L"c")), (AddressFields{L"172.16.0.9", L"", L"172.16.0.", L"", L""}));
+    EXPECT_EQ(Apply(LoadSchemeWrites(cut, L"c")), (AddressFields{L"172.16.0.9", L"", L"", L"", L""}));
 
     // Three characters or fewer give an empty value; labels are not examined.
     const TextLines tiny = File({L"name:t", L"IP:", L"ab", L"", L"XYZ1", L"备选:x"});
@@ -137,14 +132,14 @@ TEST(SchemeAdd, LineBreaksAndUnrepresentableCharactersAreRefusedWithWhereAndWhat
     EXPECT_TRUE(broken.bytes.empty());
 
     AddressFields fields = kDefaultFields;
-    fields[3] = L"1.1.1.1\r";
-    EXPECT_EQ(EncodeSchemeBlock(L"x", fields, codepage).field, 3u);
+    fields[Field::PreferredDns] = L"1.1.1.1\r";
+    EXPECT_EQ(EncodeSchemeBlock(L"x", fields, codepage).field, Field::PreferredDns);
 
     fields = kDefaultFields;
-    fields[4] = L"8.8.8.8\u00A5";
+    fields[Field::AlternateDns] = L"8.8.8.8\u00A5";
     const EncodedBlock yen = EncodeSchemeBlock(L"x", fields, codepage);
     EXPECT_EQ(yen.problem, EncodedBlock::Problem::Unrepresentable);
-    EXPECT_EQ(yen.field, 4u);
+    EXPECT_EQ(yen.field, Field::AlternateDns);
     EXPECT_EQ(yen.character, 0xA5u);
     EXPECT_TRUE(yen.bytes.empty());
     EXPECT_EQ(EncodeSchemeBlock(L"caf\u00E9\u00B2", kDefaultFields, codepage).character, 0xB2u);

@@ -38,12 +38,21 @@ TEST(Codepage936, SharedVectorsDecodeAndEncodeBothWays) {
 
 TEST(Codepage936, EachUndecodableByteBecomesACharacterOfItsOwnAndKeepsItsNeighbours) {
     Codepage936 codepage;
-    EXPECT_EQ(codepage.Decode("a\xFF" "b"), L"a\xDCFF" "b");
-    EXPECT_EQ(codepage.Decode("\xD2\xD1\x81"), L"已\xDC81");                   // lead byte at the end
-    EXPECT_EQ(codepage.Decode("\x81" "0\xD2\xD1"), L"\xDC81" "0已");           // lead byte without trail
+    EXPECT_EQ(codepage.Decode("a\xFF"
+                              "b"),
+              L"a\xDCFF"
+              "b");
+    EXPECT_EQ(codepage.Decode("\xD2\xD1\x81"), L"已\xDC81");  // lead byte at the end
+    EXPECT_EQ(codepage.Decode("\x81"
+                              "0\xD2\xD1"),
+              L"\xDC81"
+              "0已");  // lead byte without trail
     EXPECT_EQ(codepage.Decode("\xFF\xFE"), L"\xDCFF\xDCFE");
-    EXPECT_EQ(codepage.Decode("IP:\xFE\xFE" "1"), L"IP:\xDCFE\xDCFE" "1");     // pair mapped to private use
-    EXPECT_EQ(codepage.Decode("\xAA\xD2\xD1"), L"\xDCAA已");                   // the trail starts a valid pair
+    EXPECT_EQ(codepage.Decode("IP:\xFE\xFE"
+                              "1"),
+              L"IP:\xDCFE\xDCFE"
+              "1");                                           // pair mapped to private use
+    EXPECT_EQ(codepage.Decode("\xAA\xD2\xD1"), L"\xDCAA已");  // the trail starts a valid pair
     // Saved as UTF-8, 六楼 and 八楼 differ in one byte that is not valid 936: they must not read alike.
     const std::wstring six = codepage.Decode("\xE5\x85\xAD\xE6\xA5\xBC");
     const std::wstring eight = codepage.Decode("\xE5\x85\xAB\xE6\xA5\xBC");
@@ -54,13 +63,11 @@ TEST(Codepage936, EachUndecodableByteBecomesACharacterOfItsOwnAndKeepsItsNeighbo
 TEST(Codepage936, CharactersWithoutBytesAreNamedNotBestFitted) {
     Codepage936 codepage;
     const std::pair<std::wstring, char32_t> cases[] = {
-        {L"a\u00A5", 0xA5},          // ¥ would be best-fitted without the flag
-        {L"\u00B2", 0xB2},           // ²
-        {L"x\uE000y", 0xE000},       // private use
-        {L"\uFFFD", 0xFFFD},
-        {L"a\xDC81", 0xDC81},        // the stand-in for an undecodable byte
-        {L"\xDCFF", 0xDCFF},
-        {L"ok \U0001F600", 0x1F600}, // outside the BMP
+        {L"a\u00A5", 0xA5},                                  // ¥ would be best-fitted without the flag
+        {L"\u00B2", 0xB2},                                   // ²
+        {L"x\uE000y", 0xE000},                               // private use
+        {L"\uFFFD", 0xFFFD},   {L"a\xDC81", 0xDC81},         // the stand-in for an undecodable byte
+        {L"\xDCFF", 0xDCFF},   {L"ok \U0001F600", 0x1F600},  // outside the BMP
     };
     for (const auto& [text, bad] : cases) {
         const Encoded936 encoded = codepage.Encode(text);

@@ -61,8 +61,8 @@ TEST(FileSystem, AtomicWriteReplacesOrCreatesAndLeavesNoTemporaryFile) {
 }
 
 TEST(FileSystem, AtomicWriteThatFailsAtAnyStepLeavesTheOldFileWholeAndNoTemporaryFile) {
-    for (FaultStep step : {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close,
-                           FaultStep::Replace}) {
+    for (FaultStep step :
+         {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Replace}) {
         TempFolder folder;
         auto real = MakeSystemFileSystem();
         FaultyFileSystem fs(*real);
@@ -104,8 +104,8 @@ TEST(FileSystem, AppendThatFailsPartWayCutsTheFileBackToItsOldLength) {
 TEST(FileSystem, AProcessKilledAnywhereInARewriteLeavesTheOldOrTheNewFileWhole) {
     const std::string before = "name:home\r\nIP:1.2.3.4\r\n";
     const std::string after = "2026/12/7-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:home\r\nIP:1.2.3.4\r\n";
-    const FaultStep steps[] = {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close,
-                               FaultStep::Replace, FaultStep::None};
+    const FaultStep steps[] = {FaultStep::CreateTemp, FaultStep::Write,   FaultStep::Sync,
+                               FaultStep::Close,      FaultStep::Replace, FaultStep::None};
     for (FaultStep killAt : steps) {
         SCOPED_TRACE(static_cast<int>(killAt));
         TempFolder folder;

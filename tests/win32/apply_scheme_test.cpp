@@ -54,17 +54,19 @@ protected:
 };
 
 TEST_F(ApplySchemeTest, ApplyStartsTheThreeLinesInOrderThenSaysSo) {
-    const wchar_t* fields[] = {L"192.168.10.23", L"255.255.255.0", L"192.168.10.1", L"192.168.10.1", L"114.114.114.114"};
-    for (size_t i = 0; i < 5; ++i) window_->SetFieldText(i, fields[i]);
+    const wchar_t* fields[] = {L"192.168.10.23", L"255.255.255.0", L"192.168.10.1", L"192.168.10.1",
+                               L"114.114.114.114"};
+    for (size_t i = 0; i < kFieldCount; ++i) window_->SetFieldText(kFields[i], fields[i]);
     ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
     const auto seen = Click(ControlId::Command3);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"配置成功");
     EXPECT_FALSE(seen[0].icon);
-    EXPECT_EQ(Lines(), (std::vector<std::wstring>{
-                           L"Netsh interface ip set address Name=以太网 static 192.168.10.23  255.255.255.0  192.168.10.1 ",
-                           L"Netsh interface ip Set Dns Name=以太网 static  192.168.10.1",
-                           L"netsh interface ip add dns Name=以太网   114.114.114.114"}));
+    EXPECT_EQ(Lines(),
+              (std::vector<std::wstring>{
+                  L"Netsh interface ip set address Name=以太网 static 192.168.10.23  255.255.255.0  192.168.10.1 ",
+                  L"Netsh interface ip Set Dns Name=以太网 static  192.168.10.1",
+                  L"netsh interface ip add dns Name=以太网   114.114.114.114"}));
 }
 
 TEST_F(ApplySchemeTest, WithNoSchemeChosenApplyStartsNothing) {
@@ -95,7 +97,9 @@ TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetsh
         if (!window_) SetUp();
         ::DeleteFileW(log_path_.c_str());
         ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
-        auto post = [](HWND to, UINT message) { ::PostMessageW(to, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5)); };
+        auto post = [](HWND to, UINT message) {
+            ::PostMessageW(to, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
+        };
         post(window_->Control(ControlId::Command5), WM_LBUTTONDOWN);  // dropped: no prompt comes
         post(window_->Control(ControlId::Command5), WM_LBUTTONUP);
         if (exitButton) {

@@ -37,7 +37,9 @@ protected:
 
 TEST_F(CommandRunnerTest, NetshGetsTheExactLineInTheSystemFolderAndItsOutputIsDecoded) {
     ScopedVariable output(L"NETSH_STANDIN_OUTPUT", L"确定。\r\n");
-    const std::wstring line = L"netsh interface ip set address name=\"以太网 2\" source=static addr=10.0.0.7 mask=255.0.0.0 gateway=10.0.0.1 ";
+    const std::wstring line =
+        L"netsh interface ip set address name=\"以太网 2\" source=static addr=10.0.0.7 mask=255.0.0.0 "
+        L"gateway=10.0.0.1 ";
     const CommandResult result = RunToEnd(*runner_, {Program::Netsh, line, {}}, 20s);
     EXPECT_EQ(result.outcome, CommandResult::Outcome::Exited);
     EXPECT_TRUE(result.Succeeded());
@@ -49,7 +51,8 @@ TEST_F(CommandRunnerTest, NetshGetsTheExactLineInTheSystemFolderAndItsOutputIsDe
 TEST_F(CommandRunnerTest, ANonZeroExitIsAFailureWithWhatNetshSaid) {
     ScopedVariable output(L"NETSH_STANDIN_OUTPUT", L"此接口上已启用 DHCP。");
     ScopedVariable exit(L"NETSH_STANDIN_EXIT", L"1");
-    const CommandResult result = RunToEnd(*runner_, {Program::Netsh, L"netsh interface ip set address name=\"以太网\" source=dhcp", {}}, 20s);
+    const CommandResult result =
+        RunToEnd(*runner_, {Program::Netsh, L"netsh interface ip set address name=\"以太网\" source=dhcp", {}}, 20s);
     EXPECT_EQ(result.outcome, CommandResult::Outcome::Exited);
     EXPECT_EQ(result.exitCode, 1u);
     EXPECT_FALSE(result.Succeeded());
@@ -80,7 +83,8 @@ TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedWithItsChildrenAndCounts
         auto runner = inJob ? MakeSystemCommandRunner() : MakeWin32CommandRunner(withoutJob);
         ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
         const auto started = std::chrono::steady_clock::now();
-        const CommandResult result = RunToEnd(*runner, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 500ms);
+        const CommandResult result =
+            RunToEnd(*runner, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 500ms);
         EXPECT_EQ(result.outcome, CommandResult::Outcome::TimedOut);
         EXPECT_FALSE(result.Succeeded());
         EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
@@ -137,7 +141,8 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
     }
     // Nothing was written anywhere else, such as a folder named after an expanded %OS%.
     std::vector<std::wstring> found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) found.push_back(entry.path().filename().wstring());
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        found.push_back(entry.path().filename().wstring());
     std::vector<std::wstring> expected = names;
     expected.push_back(L"netsh.log");
     std::sort(found.begin(), found.end());

@@ -82,7 +82,8 @@ protected:
         const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
             std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-            text.resize(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+            text.resize(
+                static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
             items.push_back(text);
         }
         return items;
@@ -122,14 +123,13 @@ TEST_F(MainWindowTest, HasAFixedFrameWithOnlyACloseBoxNoTaskbarButtonAndOpensCen
 // The screen DPI this run was started with (see cmake/wine-dpi-run.sh); 96 otherwise.
 UINT ExpectedDpi() {
     wchar_t value[16] = L"";
-    return ::GetEnvironmentVariableW(L"EXPECTED_DPI", value, 16) ? static_cast<UINT>(std::wcstoul(value, nullptr, 10)) : 96;
+    return ::GetEnvironmentVariableW(L"EXPECTED_DPI", value, 16) ? static_cast<UINT>(std::wcstoul(value, nullptr, 10))
+                                                                 : 96;
 }
 
 TEST_F(MainWindowTest, OpensAtTheScreenDpi) { EXPECT_EQ(window_->dpi(), ExpectedDpi()); }
 
-TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) {
-    ExpectTwipsLayout();
-}
+TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) { ExpectTwipsLayout(); }
 
 // Windows 7 and 8.1 lack GetDpiForWindow, AdjustWindowRectExForDpi and SystemParametersInfoForDpi
 // (and 7 GetDpiForMonitor): their fallbacks must give the window the system DPI's twips layout.
@@ -140,8 +140,10 @@ TEST_F(MainWindowTest, WithoutTheNewerDpiFunctionsTheWindowHasTheSameTwipsLayout
     EXPECT_EQ(windows7.dpi(), ExpectedDpi());  // the system DPI, never a fixed 96
     auto size = [](HWND window, bool client) {
         RECT rect{};
-        if (client) ::GetClientRect(window, &rect);
-        else ::GetWindowRect(window, &rect);
+        if (client)
+            ::GetClientRect(window, &rect);
+        else
+            ::GetWindowRect(window, &rect);
         return std::make_pair(static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top));
     };
     EXPECT_EQ(size(windows7.hwnd(), true), std::make_pair(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips)));
@@ -173,7 +175,8 @@ TEST_F(MainWindowTest, ADpiChangeLaysTheWindowOutAgainWithScaledFonts) {
     EXPECT_EQ(frame.left, suggested.left);
     EXPECT_EQ(frame.top, suggested.top);
     LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(ControlId::Text1), WM_GETFONT, 0, 0)), sizeof font, &font);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Control(ControlId::Text1), WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
     EXPECT_EQ(font.lfHeight, FontHeight(static_cast<int>(dpi)));
 }
 
@@ -204,7 +207,8 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsDefaultsFontsAndAlignment) {
         }
 
         LOGFONTW font{};
-        ASSERT_NE(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font), 0);
+        ASSERT_NE(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font),
+                  0);
         if (spec.font == FontFace::Default) continue;
         EXPECT_EQ(font.lfHeight, FontHeight(static_cast<int>(window_->dpi())));
         EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
@@ -257,6 +261,17 @@ TEST_F(MainWindowTest, WelcomeComesBeforeTheWindowShowsThenFocusIsOnExitAndTabFo
         if (next && ::GetParent(next) != Main()) next = ::GetParent(next);  // a combo's edit
         EXPECT_EQ(next, Control(order[i + 1])) << "after " << static_cast<int>(order[i]);
     }
+    // A screen reader names each input after the window just before it: its label. The frame
+    // stays below the fields.
+    const std::pair<ControlId, ControlId> named[] = {
+        {ControlId::Combo2, ControlId::Label7}, {ControlId::Combo1, ControlId::Label6},
+        {ControlId::Text1, ControlId::Label1},  {ControlId::Text2, ControlId::Label2},
+        {ControlId::Text3, ControlId::Label3},  {ControlId::Text4, ControlId::Label4},
+        {ControlId::Text5, ControlId::Label5}};
+    for (const auto& [input, label] : named)
+        EXPECT_EQ(::GetWindow(Control(input), GW_HWNDPREV), Control(label)) << static_cast<int>(input);
+    EXPECT_EQ(::GetWindow(Main(), GW_CHILD), Control(ControlId::Command2));
+    EXPECT_EQ(::GetWindow(Control(ControlId::Frame1), GW_HWNDNEXT), nullptr);
 }
 
 TEST_F(MainWindowTest, TypingAnAddressIntoText1FillsTheGatewayAsItGoes) {
@@ -289,7 +304,7 @@ TEST_F(MainWindowTest, PickingASchemeFromTheListLoadsItsValues) {
     Pump();
     EXPECT_EQ(TextOf(Control(ControlId::Combo1)), L"实验室");
     const wchar_t* expected[] = {L"10.0.0.7", L"255.0.0.0", L"10.0.0.1", L"8.8.8.8", L"8.8.4.4"};
-    for (size_t field = 0; field < 5; ++field) EXPECT_EQ(window_->FieldText(field), expected[field]);
+    for (size_t i = 0; i < kFieldCount; ++i) EXPECT_EQ(window_->FieldText(kFields[i]), expected[i]);
 }
 
 TEST_F(MainWindowTest, TheExitButtonEndsTheProgram) {
@@ -321,7 +336,7 @@ TEST_F(MainWindowTest, EscapeDoesNothingAndEnterClicksTheFocusedButton) {
 
 TEST_F(MainWindowTest, AddingThroughThePromptAppendsTheBlockAndListsIt) {
     LoadAndShow();
-    window_->SetFieldText(0, L"10.1.2.3");
+    window_->SetFieldText(Field::Ip, L"10.1.2.3");
     const auto seen = ClickAnswering(ControlId::Command5, {DialogAnswer{IDOK, L"实验室"}});
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].title, L"输入 当前方案 的名称");
@@ -345,7 +360,8 @@ TEST_F(MainWindowTest, DeletingMarksTheSchemeThenSaysSo) {
     const auto seen = ClickAnswering(ControlId::Command1);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"删除成功！");
-    EXPECT_EQ(ReadBytes(folder_.path() / "ui.kvo").rfind("2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:home\r\n", 0), 0u);
+    EXPECT_EQ(ReadBytes(folder_.path() / "ui.kvo").rfind("2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:home\r\n", 0),
+              0u);
     EXPECT_EQ(ComboItems(ControlId::Combo1), std::vector<std::wstring>{L"实验室"});
 }
 

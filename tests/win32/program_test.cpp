@@ -49,7 +49,8 @@ std::vector<Import> ImportsOf(const std::string& image) {
         return nullptr;
     };
     std::vector<Import> imports;
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(directory.VirtualAddress)); entry && entry->Name; ++entry) {
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(directory.VirtualAddress));
+         entry && entry->Name; ++entry) {
         const std::string dll = at(entry->Name);
         const DWORD thunks = entry->OriginalFirstThunk ? entry->OriginalFirstThunk : entry->FirstThunk;
         for (size_t i = 0;; ++i) {
@@ -69,8 +70,8 @@ std::string Lower(std::string text) {
 }
 
 TEST(Program, CarriesTheIconVersionBlockAndAManifestThatAsksForNoRaisedRights) {
-    HMODULE module = ::LoadLibraryExW(ProgramPath().c_str(), nullptr,
-                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module =
+        ::LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr) << ::GetLastError();
     const std::string manifest = Resource(module, RT_MANIFEST, 1);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
@@ -80,8 +81,7 @@ TEST(Program, CarriesTheIconVersionBlockAndAManifestThatAsksForNoRaisedRights) {
     EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
     // One manifest for both exes, and Windows 7 to 11 named, so none of them runs it in an
     // older compatibility mode.
-    EXPECT_NE(manifest.find("name=\"NetScheme.Switcher\" version=\"1.0.0.0\" processorArchitecture=\"*\""),
-              std::string::npos);
+    EXPECT_NE(manifest.find("name=\"NetScheme\" version=\"1.0.0.0\" processorArchitecture=\"*\""), std::string::npos);
     for (const char* os : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
                            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         EXPECT_NE(manifest.find(os), std::string::npos) << os;
@@ -107,8 +107,8 @@ TEST(Program, CarriesTheIconVersionBlockAndAManifestThatAsksForNoRaisedRights) {
 TEST(Program, ImportsOnlyDllsThatCannotBePlantedInItsFolder) {
     const auto imports = ImportsOf(ReadBytes(std::filesystem::path(ProgramPath())));
     EXPECT_FALSE(imports.empty());
-    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll",
-                                              "advapi32.dll", "comctl32.dll"};
+    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                              "msvcrt.dll",   "advapi32.dll", "comctl32.dll"};
     for (const Import& import : imports) {
         const std::wstring path = win32::SystemFolder() + L"\\" + std::wstring(import.dll.begin(), import.dll.end());
         EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << import.dll;
@@ -121,34 +121,66 @@ TEST(Program, ImportsOnlyDllsThatCannotBePlantedInItsFolder) {
 // ("无法定位程序输入点"): such a function must be looked up at run time.
 const char* const kNewerThanWindows7[] = {
     // Windows 8; on Windows 7 only with KB2533623
-    "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
+    "SetDefaultDllDirectories",
+    "AddDllDirectory",
+    "RemoveDllDirectory",
     // Windows 8
-    "CreateFile2", "CopyFile2", "GetSystemTimePreciseAsFileTime", "GetOverlappedResultEx", "WaitOnAddress",
-    "WakeByAddressSingle", "WakeByAddressAll", "InitializeSynchronizationBarrier", "EnterSynchronizationBarrier",
-    "PrefetchVirtualMemory", "GetCurrentThreadStackLimits", "SetProcessMitigationPolicy",
-    "GetProcessMitigationPolicy", "CreateFileMappingFromApp", "MapViewOfFileFromApp", "GetFirmwareType",
-    "GetPointerType", "GetPointerInfo", "IsImmersiveProcess", "EnableMouseInPointer",
+    "CreateFile2",
+    "CopyFile2",
+    "GetSystemTimePreciseAsFileTime",
+    "GetOverlappedResultEx",
+    "WaitOnAddress",
+    "WakeByAddressSingle",
+    "WakeByAddressAll",
+    "InitializeSynchronizationBarrier",
+    "EnterSynchronizationBarrier",
+    "PrefetchVirtualMemory",
+    "GetCurrentThreadStackLimits",
+    "SetProcessMitigationPolicy",
+    "GetProcessMitigationPolicy",
+    "CreateFileMappingFromApp",
+    "MapViewOfFileFromApp",
+    "GetFirmwareType",
+    "GetPointerType",
+    "GetPointerInfo",
+    "IsImmersiveProcess",
+    "EnableMouseInPointer",
     "GetCurrentInputMessageSource",
     // Windows 8.1
-    "LogicalToPhysicalPointForPerMonitorDPI", "PhysicalToLogicalPointForPerMonitorDPI",
-    "GetDpiForMonitor", "SetProcessDpiAwareness", "GetProcessDpiAwareness", "GetScaleFactorForMonitor",
+    "LogicalToPhysicalPointForPerMonitorDPI",
+    "PhysicalToLogicalPointForPerMonitorDPI",
+    "GetDpiForMonitor",
+    "SetProcessDpiAwareness",
+    "GetProcessDpiAwareness",
+    "GetScaleFactorForMonitor",
     // Windows 10, version 1607
-    "GetDpiForWindow", "GetDpiForSystem", "AdjustWindowRectExForDpi", "SystemParametersInfoForDpi",
-    "EnableNonClientDpiScaling", "GetSystemMetricsForDpi", "SetThreadDpiAwarenessContext",
-    "GetThreadDpiAwarenessContext", "GetWindowDpiAwarenessContext", "GetAwarenessFromDpiAwarenessContext",
-    "AreDpiAwarenessContextsEqual", "IsValidDpiAwarenessContext", "SetThreadDescription", "GetThreadDescription",
+    "GetDpiForWindow",
+    "GetDpiForSystem",
+    "AdjustWindowRectExForDpi",
+    "SystemParametersInfoForDpi",
+    "EnableNonClientDpiScaling",
+    "GetSystemMetricsForDpi",
+    "SetThreadDpiAwarenessContext",
+    "GetThreadDpiAwarenessContext",
+    "GetWindowDpiAwarenessContext",
+    "GetAwarenessFromDpiAwarenessContext",
+    "AreDpiAwarenessContextsEqual",
+    "IsValidDpiAwarenessContext",
+    "SetThreadDescription",
+    "GetThreadDescription",
     // Windows 10, version 1703
     "SetProcessDpiAwarenessContext",
     // Windows 10, version 1803
-    "GetDpiFromDpiAwarenessContext", "GetSystemDpiForProcess", "SetThreadDpiHostingBehavior",
+    "GetDpiFromDpiAwarenessContext",
+    "GetSystemDpiForProcess",
+    "SetThreadDpiHostingBehavior",
 };
 
 TEST(Program, ImportsNoFunctionThatWindows7Lacks) {
     const auto imports = ImportsOf(ReadBytes(std::filesystem::path(ProgramPath())));
     ASSERT_GT(imports.size(), 50u);  // the table was read, not skipped
     for (const Import& import : imports)
-        for (const char* newer : kNewerThanWindows7)
-            EXPECT_NE(import.function, newer) << import.dll;
+        for (const char* newer : kNewerThanWindows7) EXPECT_NE(import.function, newer) << import.dll;
 }
 
 std::vector<std::wstring> ComboItems(HWND combo) {
@@ -200,8 +232,8 @@ TEST(Program, LoadsNoDllPlantedInItsFolder) {
     wchar_t self[MAX_PATH] = L"";
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring planted = std::filesystem::path(self).parent_path() / "planted_dll.dll";
-    const std::vector<std::string> names = {"shcore.dll", "uxtheme.dll", "version.dll", "dwmapi.dll",
-                                            "msimg32.dll", "imm32.dll"};
+    const std::vector<std::string> names = {"shcore.dll", "uxtheme.dll", "version.dll",
+                                            "dwmapi.dll", "msimg32.dll", "imm32.dll"};
     for (const std::string& name : names) ASSERT_TRUE(::CopyFileW(planted.c_str(), (folder / name).c_str(), FALSE));
 
     // The planted DLL does leave its mark when it is loaded.
@@ -258,7 +290,8 @@ TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
         ASSERT_NE(main, nullptr);
         EXPECT_EQ(ComboItems(::GetDlgItem(main, static_cast<int>(ControlId::Combo2))),
                   (std::vector<std::wstring>{L"以太网", L"WLAN2"}));
-        EXPECT_EQ(ComboItems(::GetDlgItem(main, static_cast<int>(ControlId::Combo1))), std::vector<std::wstring>{L"home"});
+        EXPECT_EQ(ComboItems(::GetDlgItem(main, static_cast<int>(ControlId::Combo1))),
+                  std::vector<std::wstring>{L"home"});
         EXPECT_FALSE(std::filesystem::exists(folder / "ls.txt"));
         EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "name:home\r\nIP:192.168.1.20\r\n");
 

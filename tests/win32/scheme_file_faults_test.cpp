@@ -18,17 +18,18 @@ namespace {
 
 const std::string kSchemes = "name:home\r\nIP:192.168.1.20\r\n\r\n\r\n\r\n\r\n\r\nname:lab\r\nIP:10.0.0.7\r\n";
 const std::string kLabDeleted =
-    "name:home\r\nIP:192.168.1.20\r\n\r\n\r\n\r\n\r\n\r\n2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:lab\r\nIP:10.0.0.7\r\n";
+    "name:home\r\nIP:192.168.1.20\r\n\r\n\r\n\r\n\r\n\r\n2026/12/"
+    "6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-name:lab\r\nIP:10.0.0.7\r\n";
 
 // The state a fake ReplaceFileW leaves, as Microsoft documents it for each error.
 enum class ReplaceState {
     Real,
-    BothKeepNames1175,      // ERROR_UNABLE_TO_REMOVE_REPLACED
-    BothKeepNames1176,      // ERROR_UNABLE_TO_MOVE_REPLACEMENT with a backup name
-    OldGone1176,            // ERROR_UNABLE_TO_MOVE_REPLACEMENT as without a backup name: old file deleted
-    OldUnderBackup1177,     // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: old file under the backup name
-    NotSupported,           // a volume without ReplaceFileW: both keep their names
-    SharingTwiceThenReal,   // another program holds the file for a moment
+    BothKeepNames1175,     // ERROR_UNABLE_TO_REMOVE_REPLACED
+    BothKeepNames1176,     // ERROR_UNABLE_TO_MOVE_REPLACEMENT with a backup name
+    OldGone1176,           // ERROR_UNABLE_TO_MOVE_REPLACEMENT as without a backup name: old file deleted
+    OldUnderBackup1177,    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: old file under the backup name
+    NotSupported,          // a volume without ReplaceFileW: both keep their names
+    SharingTwiceThenReal,  // another program holds the file for a moment
 };
 enum class MoveFault { None, TempOnly, All };
 
@@ -44,8 +45,14 @@ BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, D
     case ReplaceState::Real: return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
     case ReplaceState::BothKeepNames1175: error = ERROR_UNABLE_TO_REMOVE_REPLACED; break;
     case ReplaceState::BothKeepNames1176: error = ERROR_UNABLE_TO_MOVE_REPLACEMENT; break;
-    case ReplaceState::OldGone1176: ::DeleteFileW(replaced); error = ERROR_UNABLE_TO_MOVE_REPLACEMENT; break;
-    case ReplaceState::OldUnderBackup1177: ::MoveFileW(replaced, backup); error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2; break;
+    case ReplaceState::OldGone1176:
+        ::DeleteFileW(replaced);
+        error = ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+        break;
+    case ReplaceState::OldUnderBackup1177:
+        ::MoveFileW(replaced, backup);
+        error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        break;
     case ReplaceState::NotSupported: error = ERROR_NOT_SUPPORTED; break;
     case ReplaceState::SharingTwiceThenReal:
         if (g_replaceCalls > 2) return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
@@ -117,7 +124,8 @@ protected:
         view_.schemeText = L"lab";
         form.Command1_Click();
         view_.form = &form_;
-        return view_.messages.size() == 1 ? view_.messages[0].text : L"(" + std::to_wstring(view_.messages.size()) + L" messages)";
+        return view_.messages.size() == 1 ? view_.messages[0].text
+                                          : L"(" + std::to_wstring(view_.messages.size()) + L" messages)";
     }
 
     TempFolder folder_;
@@ -132,12 +140,14 @@ TEST_F(SchemeFileFaultTest, AReadOnlyFileIsNeitherRewrittenNorAppendedTo) {
     ASSERT_TRUE(::SetFileAttributesW(File().c_str(), FILE_ATTRIBUTE_READONLY));
     ExpectDeleteRefused();
     ExpectAddRefused();
-    EXPECT_EQ(::GetFileAttributesW(File().c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(::GetFileAttributesW(File().c_str()) & FILE_ATTRIBUTE_READONLY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
 TEST_F(SchemeFileFaultTest, AFileAnotherProgramHoldsOpenIsLeftAlone) {
     // Like an editor that keeps the file open and lets others only read it.
-    win32::UniqueFile other(::CreateFileW(File().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    win32::UniqueFile other(
+        ::CreateFileW(File().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(other);
     ExpectDeleteRefused();
     ExpectAddRefused();
@@ -156,10 +166,10 @@ TEST_F(SchemeFileFaultTest, EveryDocumentedReplaceFailureEndsWithTheWholeFileUnd
     const Case cases[] = {
         {ReplaceState::BothKeepNames1175, MoveFault::None, kSchemes, L"没有删除任何方案"},
         {ReplaceState::BothKeepNames1176, MoveFault::None, kSchemes, L"没有删除任何方案"},
-        {ReplaceState::OldGone1176, MoveFault::None, kLabDeleted, L"删除成功！"},           // the new file moved in
+        {ReplaceState::OldGone1176, MoveFault::None, kLabDeleted, L"删除成功！"},  // the new file moved in
         {ReplaceState::OldUnderBackup1177, MoveFault::None, kLabDeleted, L"删除成功！"},
         {ReplaceState::OldUnderBackup1177, MoveFault::TempOnly, kSchemes, L"没有删除任何方案"},  // the old one back
-        {ReplaceState::NotSupported, MoveFault::None, kLabDeleted, L"删除成功！"},          // MoveFileExW instead
+        {ReplaceState::NotSupported, MoveFault::None, kLabDeleted, L"删除成功！"},               // MoveFileExW instead
         {ReplaceState::SharingTwiceThenReal, MoveFault::None, kLabDeleted, L"删除成功！"},
     };
     for (const Case& c : cases) {

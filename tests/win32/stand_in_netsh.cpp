@@ -25,8 +25,8 @@ std::wstring Variable(const wchar_t* name) {
 
 std::string Encode(UINT codepage, const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
     ::WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
                           nullptr);
@@ -61,7 +61,8 @@ int wmain() {
     const unsigned long times = repeat.empty() ? 1 : std::stoul(repeat);
     for (unsigned long i = 0; i < times && !bytes.empty(); ++i) {
         DWORD written = 0;
-        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                    nullptr);
     }
     Log(L"printed");
 

@@ -213,8 +213,8 @@ inline bool InstallStandInNetsh() {
 // Reads a UTF-8 file into lines (the stand-in's log).
 inline std::vector<std::wstring> ReadLogLines(const std::wstring& path) {
     std::vector<std::wstring> lines;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lines;
     std::string bytes(1 << 16, '\0');
     DWORD read = 0;
