@@ -134,7 +134,7 @@ void Form1::FinishListing() {
 
 Form1::~Form1() {
     if (listing_) {
-        listing_->Finish();
+        (void)listing_->Finish();
         listing_.reset();
         (void)fs_.RemoveFile(JoinPath(program_folder_, kListingFileName));
     }

@@ -149,21 +149,22 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     return self ? self->HandleMessage(msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// clang-format off: one line per message, aligned, as a table of contents
+// One line per message, aligned, as a table of contents:
+// clang-format off
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     switch (msg) {
-    case WM_CREATE: return OnCreate();
-    case WM_COMMAND: return OnCommand(LOWORD(wp), HIWORD(wp));
-    case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_BTNFACE);
-    case WM_CTLCOLOREDIT: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
-    case WM_CTLCOLORLISTBOX: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
-    case WM_DPICHANGED: return OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-    case WM_ACTIVATE: return OnActivate(LOWORD(wp) != WA_INACTIVE);
-    case WM_SETFOCUS: RestoreFocus(); return 0;
-    case WM_SETCURSOR: return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
-    case WM_TIMER: return OnTimer(wp);
-    case DM_GETDEFID: return OnGetDefId();
-    case WM_DESTROY: return OnDestroy();
+    case WM_CREATE:           return OnCreate();
+    case WM_COMMAND:          return OnCommand(LOWORD(wp), HIWORD(wp));
+    case WM_CTLCOLORSTATIC:   return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_BTNFACE);
+    case WM_CTLCOLOREDIT:     return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
+    case WM_CTLCOLORLISTBOX:  return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), COLOR_WINDOW);
+    case WM_DPICHANGED:       return OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+    case WM_ACTIVATE:         return OnActivate(LOWORD(wp) != WA_INACTIVE);
+    case WM_SETFOCUS:         RestoreFocus(); return 0;
+    case WM_SETCURSOR:        return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
+    case WM_TIMER:            return OnTimer(wp);
+    case DM_GETDEFID:         return OnGetDefId();
+    case WM_DESTROY:          return OnDestroy();
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
