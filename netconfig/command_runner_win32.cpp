@@ -75,8 +75,8 @@ void EndProcessTree(HANDLE root) {
 
 class Win32Command final : public StartedCommand {
 public:
-    Win32Command(UniqueHandle job, win32::ProcessInfo process, UniqueHandle outputRead)
-        : job_(std::move(job)), process_(std::move(process)), output_read_(std::move(outputRead)) {}
+    Win32Command(const Win32RunnerCalls& calls, UniqueHandle job, win32::ProcessInfo process, UniqueHandle outputRead)
+        : calls_(calls), job_(std::move(job)), process_(std::move(process)), output_read_(std::move(outputRead)) {}
 
     ~Win32Command() override { End(); }
 
@@ -90,7 +90,7 @@ public:
                 Drain();
                 DWORD code = 0;
                 // An exit code that cannot be read is no success.
-                if (::GetExitCodeProcess(process_.process.get(), &code))
+                if (calls_.getExitCodeProcess(process_.process.get(), &code))
                     finished_ = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
                 else
                     finished_ = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
@@ -162,6 +162,7 @@ private:
         ::WaitForSingleObject(process_.process.get(), 5000);
     }
 
+    Win32RunnerCalls calls_;
     UniqueHandle job_;
     win32::ProcessInfo process_;
     UniqueHandle output_read_;
@@ -247,13 +248,13 @@ public:
 
         UniqueHandle job = MakeKillOnCloseJob();
         if (job && !calls_.assignProcessToJobObject(job.get(), process.process.get())) job.reset();
-        if (::ResumeThread(process.thread.get()) == static_cast<DWORD>(-1)) {
+        if (calls_.resumeThread(process.thread.get()) == static_cast<DWORD>(-1)) {
             // A child that never runs would otherwise wait suspended until the time bound.
             const DWORD error = ::GetLastError();
             ::TerminateProcess(process.process.get(), 1);
             return fail(error);
         }
-        return std::make_unique<Win32Command>(std::move(job), std::move(process), std::move(outputRead));
+        return std::make_unique<Win32Command>(calls_, std::move(job), std::move(process), std::move(outputRead));
     }
 
     bool RunsElevated() const override {

@@ -7,10 +7,13 @@
 
 #include "command_runner.h"
 
-// The call whose documented failure Wine does not show: Windows 7 cannot put a process into a
-// job of ours while this program already runs inside another job (no nested jobs before 8).
+// The calls whose documented failures Wine does not show, replaceable in tests. Windows 7 cannot
+// put a process into a job of ours while this program already runs inside another job (no
+// nested jobs before Windows 8).
 struct Win32RunnerCalls {
     BOOL(WINAPI* assignProcessToJobObject)(HANDLE job, HANDLE process) = ::AssignProcessToJobObject;
+    DWORD(WINAPI* resumeThread)(HANDLE thread) = ::ResumeThread;
+    BOOL(WINAPI* getExitCodeProcess)(HANDLE process, LPDWORD code) = ::GetExitCodeProcess;
 };
 
 [[nodiscard]] std::unique_ptr<CommandRunner> MakeWin32CommandRunner(const Win32RunnerCalls& calls);

@@ -298,7 +298,8 @@ TEST_F(Form1Test, ClosingTheWindowDuringACommandLetsItFinishAndStartsNoMore) {
 TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     view_.fields = {L"", L"x", L"", L"", L""};
     runner_.results = {
-        {CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"}};
+        {CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"},
+        {CommandResult::Outcome::Unknown, 0, L"拒绝访问。"}};  // an exit code that could not be read
     form_.Command4_Click();
     ASSERT_EQ(runner_.started.size(), 3u);  // and the interface listing, for the message
     EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 Source=dhcp");
@@ -306,6 +307,8 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     EXPECT_EQ(view_.fields, (AddressFields{L"", L"x", L"", L"", L""}));
     ASSERT_EQ(view_.messages.size(), 1u);
     EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"),
+              std::wstring::npos);
+    EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n已结束，但无法读取它的结果：拒绝访问。"),
               std::wstring::npos);
 
     view_.messages.clear();
