@@ -20,21 +20,20 @@ UINT SystemDpi() {
 
 DpiFunctions DpiFunctions::Lookup() {
     DpiFunctions f;
-    using namespace win32;
-    f.get_dpi_for_window_ = LoadedFunction<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
+    using win32::FunctionOf;
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    f.get_dpi_for_window_ = FunctionOf<UINT WINAPI(HWND)>(user32, "GetDpiForWindow");
     f.adjust_window_rect_ex_for_dpi_ =
-        LoadedFunction<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
+        FunctionOf<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(user32, "AdjustWindowRectExForDpi");
     f.system_parameters_info_for_dpi_ =
-        LoadedFunction<BOOL WINAPI(UINT, UINT, void*, UINT, UINT)>(L"user32.dll", "SystemParametersInfoForDpi");
-    f.enable_non_client_dpi_scaling_ = LoadedFunction<BOOL WINAPI(HWND)>(L"user32.dll", "EnableNonClientDpiScaling");
-    f.get_thread_dpi_awareness_context_ =
-        LoadedFunction<DpiContext WINAPI()>(L"user32.dll", "GetThreadDpiAwarenessContext");
+        FunctionOf<BOOL WINAPI(UINT, UINT, void*, UINT, UINT)>(user32, "SystemParametersInfoForDpi");
+    f.enable_non_client_dpi_scaling_ = FunctionOf<BOOL WINAPI(HWND)>(user32, "EnableNonClientDpiScaling");
+    f.get_thread_dpi_awareness_context_ = FunctionOf<DpiContext WINAPI()>(user32, "GetThreadDpiAwarenessContext");
     f.are_dpi_awareness_contexts_equal_ =
-        LoadedFunction<BOOL WINAPI(DpiContext, DpiContext)>(L"user32.dll", "AreDpiAwarenessContextsEqual");
-    f.shcore_ = LoadSystemLibrary(L"shcore.dll");
-    if (f.shcore_)
-        f.get_dpi_for_monitor_ = reinterpret_cast<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(
-            reinterpret_cast<void*>(::GetProcAddress(f.shcore_.get(), "GetDpiForMonitor")));
+        FunctionOf<BOOL WINAPI(DpiContext, DpiContext)>(user32, "AreDpiAwarenessContextsEqual");
+    f.shcore_ = win32::LoadSystemLibrary(L"shcore.dll");
+    f.get_dpi_for_monitor_ =
+        FunctionOf<HRESULT WINAPI(HMONITOR, int, UINT*, UINT*)>(f.shcore_.get(), "GetDpiForMonitor");
     return f;
 }
 

@@ -108,7 +108,7 @@ void Form1::readPcNet() {
     // Read only a finished listing: a half-written one would give a partial list. One that takes
     // longer than a moment is read once it ends, with the window already shown.
     listing_waited_ = kListingPatience;
-    if (listing_->WaitFor(kListingPatience) || view_.Closing()) return FinishListing();
+    if (listing_->WaitFor(kListingPatience) || view_.Closing()) return FinishListing(true);
     view_.SetListingTimer(true);
 }
 
@@ -117,14 +117,14 @@ void Form1::ListingTick() {
     listing_waited_ += kListingTick;
     if (!listing_->WaitFor(std::chrono::milliseconds(0)) && listing_waited_ < kListingBound) return;
     view_.SetListingTimer(false);
-    FinishListing();
+    FinishListing(true);
 }
 
-void Form1::FinishListing() {
+void Form1::FinishListing(bool fill) {
     const CommandResult result = listing_->Finish();  // past its bound: ended, and not read
     listing_.reset();                                 // lets go of the listing file
     const FilePath path = JoinPath(program_folder_, kListingFileName);
-    if (result.outcome == CommandResult::Outcome::Exited) {
+    if (fill && result.outcome == CommandResult::Outcome::Exited) {
         LoadedLines loaded = ReadTextLines(fs_, path);
         if (loaded.state == ReadResult::State::Ok)
             for (const std::wstring& name : AdapterNames(loaded.lines)) view_.AddAdapter(name);
@@ -133,11 +133,7 @@ void Form1::FinishListing() {
 }
 
 Form1::~Form1() {
-    if (listing_) {
-        (void)listing_->Finish();
-        listing_.reset();
-        (void)fs_.RemoveFile(JoinPath(program_folder_, kListingFileName));
-    }
+    if (listing_) FinishListing(false);  // the window is going: nothing to fill
 }
 
 void Form1::Combo1_Click() {

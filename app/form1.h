@@ -52,8 +52,9 @@ private:
     void RunAddressCommands(const std::wstring* lines, size_t count);
     // One line each for the likely causes of failed commands, and what to do about them.
     [[nodiscard]] std::wstring LikelyCauses(bool timedOut);
-    // Reads the finished (or, past its bound, ended) listing into Combo2 and removes its file.
-    void FinishListing();
+    // Ends the listing if it still runs (past its bound), reads it into Combo2 when `fill` and it
+    // finished, and removes its file.
+    void FinishListing(bool fill);
     void Warn(const std::wstring& text);
 
     FormView& view_;

@@ -183,7 +183,6 @@ LRESULT MainWindow::OnCreate() {
 
 bool MainWindow::CreateControls(bool beforeLoad) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
     for (size_t i = 0; i < (beforeLoad ? kControlsBeforeLoad : kControls.size()); ++i) {
         const ControlSpec& spec = kControls[i];
         if (Control(spec.id) || (beforeLoad && spec.kind == ControlKind::Label)) continue;
@@ -197,7 +196,10 @@ bool MainWindow::CreateControls(bool beforeLoad) {
         if (!control) return false;
         controls_[IndexOf(spec.id)] = control;
         // A themed group box ignores the caption colour; " " (not "") also works under Wine.
-        if (spec.kind == ControlKind::Frame && setTheme) setTheme(control, L" ", L" ");
+        if (spec.kind == ControlKind::Frame) {
+            const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
+            if (setTheme) setTheme(control, L" ", L" ");
+        }
     }
     if (beforeLoad) return true;
     // The labels made late go back above the control each names: the table's order is the

@@ -253,8 +253,9 @@ private:
             return {std::move(status), {}};
         }
         if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
-        if (!backup.empty() && Exists(backup) && Move(backup, to).ok()) return {std::move(status), {}};
-        return {std::move(status), !backup.empty() && Exists(backup) ? backup : from};
+        const bool backedUp = !backup.empty() && Exists(backup);
+        if (backedUp && Move(backup, to).ok()) return {std::move(status), {}};
+        return {std::move(status), backedUp ? backup : from};
     }
 
     // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.

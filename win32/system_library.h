@@ -12,11 +12,16 @@
 
 namespace win32 {
 
+// The function `name` of `module`, or null (also for a null module).
+template <typename Function>
+[[nodiscard]] Function* FunctionOf(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
 // The function `name` of a module already loaded (kernel32, user32), or null.
 template <typename Function>
 [[nodiscard]] Function* LoadedFunction(const wchar_t* module, const char* name) {
-    const HMODULE loaded = ::GetModuleHandleW(module);
-    return loaded ? reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(loaded, name))) : nullptr;
+    return FunctionOf<Function>(::GetModuleHandleW(module), name);
 }
 
 // A DLL loaded by its full path in the system folder. LOAD_LIBRARY_SEARCH_SYSTEM32 would fail
@@ -32,10 +37,7 @@ template <typename Function>
 class SystemFunction {
 public:
     SystemFunction(const wchar_t* dll, const char* name)
-        : library_(LoadSystemLibrary(dll)),
-          function_(library_
-                        ? reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(library_.get(), name)))
-                        : nullptr) {}
+        : library_(LoadSystemLibrary(dll)), function_(FunctionOf<Function>(library_.get(), name)) {}
 
     [[nodiscard]] explicit operator bool() const { return function_ != nullptr; }
     template <typename... Args>
