@@ -11,12 +11,11 @@ exe=build/mingw/app/netscheme.exe
 if [ -n "${DISPLAY:-}" ]; then
   export KEEP_DISPLAY=1
   source tools/wine-session.sh build/mingw
-  exec wine "$exe"
+  exec "$wine64" "$exe"
 fi
 source tools/wine-session.sh build/mingw
-trap wine_session_end EXIT
 shot() { xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:build/mingw/screenshot-$1.png"; }
-wine "$exe" &
+"$wine64" "$exe" &
 pid=$!
 sleep 3
 shot welcome

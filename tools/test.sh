@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: the portable tests natively
-# (with ASan and UBSan), then all tests of both Windows builds under Wine, the x64 exe's and the
-# x86 exe's (in the same 64-bit prefix, under WOW64).
+# (with ASan and UBSan) with the checks of both exes' files, then all tests of both Windows builds
+# under Wine, the x64 exe's and the x86 exe's (in the same 64-bit prefix, under WOW64). Where
+# 32-bit programs cannot run, the x86 exe's Wine tests are reported as skipped, with the reason.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-cmake --preset host >/dev/null
-cmake --build --preset host
-ctest --preset host
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw
-cmake --preset mingw-x86 >/dev/null
-cmake --build --preset mingw-x86
+for preset in host mingw mingw-x86; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+ctest --preset host  # reads the two exes just built
 source tools/wine-session.sh build/mingw
-trap wine_session_end EXIT
 ctest --preset mingw
 ctest --preset mingw-x86
+
+count() { ctest --preset "$1" -N | sed -n 's/^Total Tests: //p'; }
+echo
+echo "summary:"
+echo "  host: $(count host) tests passed (portable code, both exes' files)"
+echo "  x64: built, $(count mingw) Wine tests passed"
+if [ -z "$wine_no_32bit_reason" ]; then
+  echo "  x86: built, $(count mingw-x86) Wine tests passed"
+else
+  echo "  x86: built, Wine tests skipped: $wine_no_32bit_reason"
+fi

@@ -1,12 +1,11 @@
-// The built exe as a user gets it: its resources and imports, and a whole start-up from a copy
-// in a folder with an awkward name, with the stand-in netsh answering the listing.
+// The built exe as a user runs it: a whole start-up from a copy in a folder with an awkward name,
+// with the stand-in netsh answering the listing. Its file is read in tests/exe.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "app/main_window_win32.h"
 #include "fakes/temp_folder.h"
-#include "win32/system_text.h"
 #include "window_helpers.h"
 
 namespace {
@@ -18,169 +17,6 @@ std::wstring ProgramPath() {
     std::wstring path(built.begin(), built.end());
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return path.front() == L'\\' ? L"Z:" + path : path;
-}
-
-std::string Resource(HMODULE module, const wchar_t* type, int id) {
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    if (!found) return {};
-    const void* data = ::LockResource(::LoadResource(module, found));
-    return std::string(static_cast<const char*>(data), ::SizeofResource(module, found));
-}
-
-struct Import {
-    std::string dll;
-    std::string function;  // empty for an import by ordinal
-};
-
-// The import table, read from the file itself: PE32 (x86) or PE32+ (x64).
-std::vector<Import> ImportsOf(const std::string& image) {
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image.data() + dos->e_lfanew);
-    const bool pe32plus = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
-    const auto* nt64 = reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt);
-    const IMAGE_DATA_DIRECTORY& directory = pe32plus ? nt64->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-                                                     : nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
-        reinterpret_cast<const char*>(&nt->OptionalHeader) + nt->FileHeader.SizeOfOptionalHeader);
-    auto at = [&](DWORD rva) -> const char* {
-        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i)
-            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].Misc.VirtualSize)
-                return image.data() + (rva - sections[i].VirtualAddress + sections[i].PointerToRawData);
-        return nullptr;
-    };
-    std::vector<Import> imports;
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(directory.VirtualAddress));
-         entry && entry->Name; ++entry) {
-        const std::string dll = at(entry->Name);
-        const DWORD thunks = entry->OriginalFirstThunk ? entry->OriginalFirstThunk : entry->FirstThunk;
-        for (size_t i = 0;; ++i) {
-            const ULONGLONG thunk = pe32plus ? reinterpret_cast<const ULONGLONG*>(at(thunks))[i]
-                                             : reinterpret_cast<const DWORD*>(at(thunks))[i];
-            if (thunk == 0) break;
-            const bool byOrdinal = pe32plus ? (thunk & IMAGE_ORDINAL_FLAG64) != 0 : (thunk & IMAGE_ORDINAL_FLAG32) != 0;
-            imports.push_back({dll, byOrdinal ? std::string() : std::string(at(static_cast<DWORD>(thunk)) + 2)});
-        }
-    }
-    return imports;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-TEST(Program, CarriesTheIconVersionBlockAndAManifestThatAsksForNoRaisedRights) {
-    HMODULE module =
-        ::LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(module, nullptr) << ::GetLastError();
-    const std::string manifest = Resource(module, RT_MANIFEST, 1);
-    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
-    EXPECT_NE(manifest.find(">true/pm<"), std::string::npos);
-    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
-    // One manifest for both exes, and Windows 7 to 11 named, so none of them runs it in an
-    // older compatibility mode.
-    EXPECT_NE(manifest.find("name=\"NetScheme\" version=\"1.0.0.0\" processorArchitecture=\"*\""), std::string::npos);
-    for (const char* os : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-                           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
-        EXPECT_NE(manifest.find(os), std::string::npos) << os;
-
-    const std::string icons = Resource(module, RT_GROUP_ICON, 1);
-    ASSERT_GE(icons.size(), 6u);
-    const auto count = static_cast<unsigned char>(icons[4]);
-    bool has32 = false;
-    for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= icons.size(); ++i)
-        has32 = has32 || (icons[6 + 14 * i] == 32 && icons[6 + 14 * i + 1] == 32);
-    EXPECT_TRUE(has32);
-
-    const std::string version = Resource(module, RT_VERSION, 1);
-    const std::wstring wide(reinterpret_cast<const wchar_t*>(version.data()), version.size() / sizeof(wchar_t));
-    EXPECT_NE(wide.find(L"080404b0"), std::wstring::npos);
-    EXPECT_NE(wide.find(L"网络方案切换"), std::wstring::npos);
-    ::FreeLibrary(module);
-}
-
-// Only known DLLs (always loaded from System32) and comctl32 (redirected by the manifest): any
-// other import would be looked for in the user-writable program folder first. They are also
-// all on Windows 7 SP1, unlike shcore, the api-ms-win-* sets and ucrtbase.
-TEST(Program, ImportsOnlyDllsThatCannotBePlantedInItsFolder) {
-    const auto imports = ImportsOf(ReadBytes(std::filesystem::path(ProgramPath())));
-    EXPECT_FALSE(imports.empty());
-    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
-                                              "msvcrt.dll",   "advapi32.dll", "comctl32.dll"};
-    for (const Import& import : imports) {
-        const std::wstring path = win32::SystemFolder() + L"\\" + std::wstring(import.dll.begin(), import.dll.end());
-        EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << import.dll;
-        EXPECT_NE(std::find(allowed.begin(), allowed.end(), Lower(import.dll)), allowed.end()) << import.dll;
-    }
-}
-
-// Functions of those DLLs that Windows 7 SP1 lacks, with the "Minimum supported client" of
-// Microsoft's page for each. An import of one makes the loader refuse to start the exe there
-// ("无法定位程序输入点"): such a function must be looked up at run time.
-const char* const kNewerThanWindows7[] = {
-    // Windows 8; on Windows 7 only with KB2533623
-    "SetDefaultDllDirectories",
-    "AddDllDirectory",
-    "RemoveDllDirectory",
-    // Windows 8
-    "CreateFile2",
-    "CopyFile2",
-    "GetSystemTimePreciseAsFileTime",
-    "GetOverlappedResultEx",
-    "WaitOnAddress",
-    "WakeByAddressSingle",
-    "WakeByAddressAll",
-    "InitializeSynchronizationBarrier",
-    "EnterSynchronizationBarrier",
-    "PrefetchVirtualMemory",
-    "GetCurrentThreadStackLimits",
-    "SetProcessMitigationPolicy",
-    "GetProcessMitigationPolicy",
-    "CreateFileMappingFromApp",
-    "MapViewOfFileFromApp",
-    "GetFirmwareType",
-    "GetPointerType",
-    "GetPointerInfo",
-    "IsImmersiveProcess",
-    "EnableMouseInPointer",
-    "GetCurrentInputMessageSource",
-    // Windows 8.1
-    "LogicalToPhysicalPointForPerMonitorDPI",
-    "PhysicalToLogicalPointForPerMonitorDPI",
-    "GetDpiForMonitor",
-    "SetProcessDpiAwareness",
-    "GetProcessDpiAwareness",
-    "GetScaleFactorForMonitor",
-    // Windows 10, version 1607
-    "GetDpiForWindow",
-    "GetDpiForSystem",
-    "AdjustWindowRectExForDpi",
-    "SystemParametersInfoForDpi",
-    "EnableNonClientDpiScaling",
-    "GetSystemMetricsForDpi",
-    "SetThreadDpiAwarenessContext",
-    "GetThreadDpiAwarenessContext",
-    "GetWindowDpiAwarenessContext",
-    "GetAwarenessFromDpiAwarenessContext",
-    "AreDpiAwarenessContextsEqual",
-    "IsValidDpiAwarenessContext",
-    "SetThreadDescription",
-    "GetThreadDescription",
-    // Windows 10, version 1703
-    "SetProcessDpiAwarenessContext",
-    // Windows 10, version 1803
-    "GetDpiFromDpiAwarenessContext",
-    "GetSystemDpiForProcess",
-    "SetThreadDpiHostingBehavior",
-};
-
-TEST(Program, ImportsNoFunctionThatWindows7Lacks) {
-    const auto imports = ImportsOf(ReadBytes(std::filesystem::path(ProgramPath())));
-    ASSERT_GT(imports.size(), 50u);  // the table was read, not skipped
-    for (const Import& import : imports)
-        for (const char* newer : kNewerThanWindows7) EXPECT_NE(import.function, newer) << import.dll;
 }
 
 std::vector<std::wstring> ComboItems(HWND combo) {
