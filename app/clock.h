@@ -5,6 +5,8 @@
 struct DateTimeText {
     std::wstring date;
     std::wstring time;
+    std::wstring fallbackDate;  // the same moment as FallbackDate and FallbackTime write it
+    std::wstring fallbackTime;
 };
 
 // yyyy/M/d and H:mm:ss, for when the platform cannot format the date or time.

@@ -27,7 +27,9 @@ DateTimeText SystemClock::Now() const {
         return ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, out, size);
     });
     // Should the user's formats fail, the common Chinese ones still date the line.
-    if (text.date.empty()) text.date = FallbackDate(now.wYear, now.wMonth, now.wDay);
-    if (text.time.empty()) text.time = FallbackTime(now.wHour, now.wMinute, now.wSecond);
+    text.fallbackDate = FallbackDate(now.wYear, now.wMonth, now.wDay);
+    text.fallbackTime = FallbackTime(now.wHour, now.wMinute, now.wSecond);
+    if (text.date.empty()) text.date = text.fallbackDate;
+    if (text.time.empty()) text.time = text.fallbackTime;
     return text;
 }

@@ -8,6 +8,7 @@
 #include "netconfig/address_commands.h"
 #include "netconfig/interface_table.h"
 #include "netconfig/listing_command.h"
+#include "schemes/delete_scheme.h"
 #include "schemes/scheme_file.h"
 #include "textfile/codepage936.h"
 #include "textfile/read_lines.h"
@@ -21,7 +22,6 @@ using namespace std::chrono_literals;
 constexpr auto kCommandBound = 30s;
 constexpr auto kListingBound = 10s;
 constexpr auto kListingPatience = 2s;  // after the welcome box, before the window shows without it
-constexpr int kDeleteAttempts = 3;     // reads of a file another program keeps changing
 constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
 constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
 constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS",
@@ -64,6 +64,20 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
     return text + L"\r\n";
 }
 
+std::wstring LeftoverNote(const FilePath& leftover) {
+    if (leftover.empty()) return {};
+    return L"\r\n临时文件" + Quoted(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
+}
+
+// The mark in front of a deleted name line, encoded. A short date or time format with a
+// character the file cannot hold (the user's own) gives way to the plain one.
+std::string DeletedLineMark(const DateTimeText& now) {
+    Codepage936 codepage;
+    Encoded936 mark = codepage.Encode(DeletedLinePrefix(now.date, now.time));
+    if (mark.unrepresentable) mark = codepage.Encode(DeletedLinePrefix(now.fallbackDate, now.fallbackTime));
+    return mark.bytes;
+}
+
 std::wstring DescribeRefusal(const EncodedBlock& block) {
     const std::wstring where =
         block.field ? Quoted(std::wstring(kFieldNames[static_cast<size_t>(*block.field)])) : L"方案名称";
@@ -101,6 +115,8 @@ void Form1::Readtxt() {
 }
 
 void Form1::readPcNet() {
+    // An old listing that cannot be removed must never pass for this computer's adapters.
+    listing_fresh_ = fs_.RemoveFile(JoinPath(program_folder_, kListingFileName)).ok();
     listing_ = runner_.Start(ListingCommand(program_folder_));
     view_.ShowMessage(std::wstring(kWelcome), MessageIcon::None);
     view_.ClearAdapterList();
@@ -124,7 +140,8 @@ void Form1::FinishListing(bool fill) {
     const CommandResult result = listing_->Finish();  // past its bound: ended, and not read
     listing_.reset();                                 // lets go of the listing file
     const FilePath path = JoinPath(program_folder_, kListingFileName);
-    if (fill && result.outcome == CommandResult::Outcome::Exited) {
+    // Only a listing that succeeded: cmd refused to write the file, or netsh failed, otherwise.
+    if (fill && listing_fresh_ && result.Succeeded()) {
         LoadedLines loaded = ReadTextLines(fs_, path);
         if (loaded.state == ReadResult::State::Ok)
             for (const std::wstring& name : AdapterNames(loaded.lines)) view_.AddAdapter(name);
@@ -147,47 +164,34 @@ void Form1::Combo1_Click() {
 
 void Form1::Command1_Click() {
     const std::wstring name = view_.SchemeText();
-    const std::wstring file = Quoted(SchemeFile());
-    const DateTimeText now = clock_.Now();
-    Codepage936 codepage;
-    const Encoded936 prefix = codepage.Encode(DeletedLinePrefix(now.date, now.time));
-    // Another copy of the program or an editor may write the file between the read and the
-    // replace: then the work is done again on what it wrote, so neither change is lost.
-    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-        LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
-        if (loaded.state == ReadResult::State::Missing) return Warn(L"找不到方案文件" + file + L"，没有删除任何方案。");
-        if (loaded.state == ReadResult::State::Failed)
-            return Warn(L"无法读取方案文件" + file + L"，没有删除任何方案。\r\n" + loaded.error);
-
-        const auto match = FindLastNameLine(loaded.lines, name);
-        if (!match) {
-            if (name.empty()) return Warn(L"请先在“选择方案”中选出要删除的方案。没有删除任何方案。");
-            return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），没有删除任何方案。");
-        }
-        if (prefix.unrepresentable)
-            return Warn(L"日期或时间中含有方案文件无法保存的字符 " + DescribeCharacter(*prefix.unrepresentable) +
-                        L"，没有删除任何方案。");
-
-        RewriteResult written;
-        {
-            BusyScope busy(view_);  // the replace may wait for a program that holds the file
-            written = RewriteFile(fs_, SchemeFile(), RewriteWithMarkedLine(loaded.lines, *match, prefix.bytes),
-                                  loaded.lines.bytes());
-        }
-        if (view_.Closing() && written.stranded.empty()) return;
-        if (written.changed) continue;
-        if (!written.stranded.empty())
-            return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
-                        Quoted(written.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) +
-                        L"。\r\n" + written.status.detail());
-        if (!written.ok())
-            return Warn(L"无法改写方案文件" + file + L"，没有删除任何方案，文件保持原样。\r\n" +
-                        written.status.detail());
-
-        view_.ShowMessage(L"删除成功！", MessageIcon::None);
-        return Readtxt();
+    DeleteOutcome outcome;
+    {
+        BusyScope busy(view_);  // reads and the replace may wait for a program that holds the file
+        outcome = DeleteScheme(fs_, SchemeFile(), name, DeletedLineMark(clock_.Now()));
     }
-    Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，没有删除任何方案。请关闭正在改动它的程序后再试。");
+    if (view_.Closing() && outcome.stranded.empty()) return;
+    const std::wstring file = Quoted(SchemeFile());
+    const std::wstring nothing = L"没有删除任何方案";
+    switch (outcome.kind) {
+    case DeleteOutcome::Kind::Deleted: view_.ShowMessage(L"删除成功！", MessageIcon::None); return Readtxt();
+    case DeleteOutcome::Kind::FileMissing: return Warn(L"找不到方案文件" + file + L"，" + nothing + L"。");
+    case DeleteOutcome::Kind::ReadFailed:
+        return Warn(L"无法读取方案文件" + file + L"，" + nothing + L"。\r\n" + outcome.detail);
+    case DeleteOutcome::Kind::NoSelection: return Warn(L"请先在“选择方案”中选出要删除的方案。" + nothing + L"。");
+    case DeleteOutcome::Kind::NoSuchName:
+        return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），" + nothing +
+                    L"。");
+    case DeleteOutcome::Kind::WriteFailed:
+        return Warn(L"无法改写方案文件" + file + L"，" + nothing + L"，文件保持原样。\r\n" + outcome.detail +
+                    LeftoverNote(outcome.leftover));
+    case DeleteOutcome::Kind::Stranded:
+        return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
+                    Quoted(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
+                    outcome.detail);
+    case DeleteOutcome::Kind::KeepsChanging:
+        return Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，" + nothing +
+                    L"。请关闭正在改动它的程序后再试。" + LeftoverNote(outcome.leftover));
+    }
 }
 
 void Form1::Command2_Click() { view_.EndProgram(); }

@@ -63,5 +63,6 @@ private:
     const Clock& clock_;
     std::wstring program_folder_;
     std::unique_ptr<StartedCommand> listing_;
+    bool listing_fresh_ = false;  // no older listing file was left in the folder
     std::chrono::milliseconds listing_waited_{0};
 };

@@ -35,6 +35,13 @@ public:
     [[nodiscard]] virtual Status Close() = 0;
 };
 
+// Keeps other programs from writing a file for as long as it lives (Windows: a handle that
+// shares only read and delete, so the file can still be renamed away by ReplaceFileW).
+class FileHold {
+public:
+    virtual ~FileHold() = default;
+};
+
 // How PutInPlace ended. On failure the target is whole, as it was, unless `stranded` is set: then
 // the target could not be put back and that file now holds its whole contents.
 struct Placement {
@@ -49,12 +56,17 @@ public:
     [[nodiscard]] virtual ReadResult ReadFile(const FilePath& path) = 0;
     // Opens path for appending, creating it empty when it is missing.
     [[nodiscard]] virtual Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) = 0;
+    // Reads path whole through a handle that then keeps other programs from writing it until
+    // `hold` goes; waits first while another program holds it for a moment.
+    [[nodiscard]] virtual ReadResult ReadAndHold(const FilePath& path, std::unique_ptr<FileHold>& hold) = 0;
     // Creates a new, uniquely named empty file in folder.
     [[nodiscard]] virtual Status CreateTempFile(const FilePath& folder, FilePath& path,
                                                 std::unique_ptr<WritableFile>& file) = 0;
     // Puts source in target's place in one step (target may be missing) and makes it durable;
-    // leaves nothing else behind when it succeeds.
-    [[nodiscard]] virtual Placement PutInPlace(const FilePath& source, const FilePath& target) = 0;
+    // leaves nothing else behind when it succeeds. `hold` (of target, or none) is let go once
+    // no other program can write in between any more.
+    [[nodiscard]] virtual Placement PutInPlace(const FilePath& source, const FilePath& target,
+                                               std::unique_ptr<FileHold> hold) = 0;
     // Removes path; a path that does not exist counts as removed.
     [[nodiscard]] virtual Status RemoveFile(const FilePath& path) = 0;
 };
@@ -71,12 +83,14 @@ struct RewriteResult {
     Status status = Status::Ok();
     bool changed = false;  // the target no longer held `expected`: nothing was written
     FilePath stranded;     // see Placement
+    FilePath leftover;     // a temporary copy that could not be removed after a failure
     [[nodiscard]] bool ok() const { return status.ok(); }
 };
 
 // Writes bytes to a temporary file beside target, flushes it and puts it in target's place. With
-// `expected`, gives up (changed) when target no longer holds exactly those bytes just before the
-// replace: another program wrote it since it was read. On failure target is left exactly as it
-// was and the temporary file is removed, except where the result names a stranded file.
+// `expected`, gives up (changed) when target no longer holds exactly those bytes: the check and
+// the replace happen under one FileHold, so no other program writes in between. On failure
+// target is left exactly as it was and the temporary file is removed (else named in leftover),
+// except where the result names a stranded file.
 [[nodiscard]] RewriteResult RewriteFile(FileSystem& fs, const FilePath& target, std::string_view bytes,
                                         std::optional<std::string_view> expected = std::nullopt);

@@ -119,19 +119,34 @@ private:
     PosixFile file_;
 };
 
+// POSIX has no share modes: the hold is an open descriptor that keeps nobody out.
+class PosixHold final : public FileHold {
+public:
+    explicit PosixHold(int fd) : file_(fd) {}
+
+private:
+    PosixFile file_;
+};
+
 class PosixFileSystem final : public FileSystem {
 public:
     ReadResult ReadFile(const FilePath& path) override {
+        std::unique_ptr<FileHold> hold;
+        return ReadAndHold(path, hold);
+    }
+
+    ReadResult ReadAndHold(const FilePath& path, std::unique_ptr<FileHold>& hold) override {
         ReadResult result;
-        PosixFile file(::open(Utf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-        if (file.get() < 0) {
+        const int fd = ::open(Utf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             result.state = errno == ENOENT ? ReadResult::State::Missing : ReadResult::State::Failed;
             result.error = ErrorText(errno);
             return result;
         }
+        auto held = std::make_unique<PosixHold>(fd);
         char buffer[65536];
         for (;;) {
-            const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
             if (got < 0) {
                 if (errno == EINTR) continue;
                 result.error = ErrorText(errno);
@@ -142,6 +157,7 @@ public:
             result.bytes.append(buffer, static_cast<size_t>(got));
         }
         result.state = ReadResult::State::Ok;
+        hold = std::move(held);
         return result;
     }
 
@@ -161,7 +177,7 @@ public:
         return Status::Ok();
     }
 
-    Placement PutInPlace(const FilePath& source, const FilePath& target) override {
+    Placement PutInPlace(const FilePath& source, const FilePath& target, std::unique_ptr<FileHold>) override {
         // rename replaces in one step: the target is the old file or the new one, never missing.
         if (::rename(Utf8(source).c_str(), Utf8(target).c_str()) != 0) return {Errno(), {}};
         // The rename itself is durable only once the folder is flushed.

@@ -108,33 +108,14 @@ public:
     explicit Win32FileSystem(const Win32FileCalls& calls) : calls_(calls) {}
 
     ReadResult ReadFile(const FilePath& path) override {
-        ReadResult result;
-        const std::wstring absolute = Absolute(path);
-        UniqueFile file;
-        const DWORD error = Retrying([&] {
-            file.reset(::CreateFileW(absolute.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-            return file ? ERROR_SUCCESS : ::GetLastError();
-        });
-        if (error != ERROR_SUCCESS) {
-            result.state = IsNotFound(error) ? ReadResult::State::Missing : ReadResult::State::Failed;
-            result.error = win32::ErrorText(error);
-            return result;
-        }
-        std::vector<char> buffer(65536);
-        for (;;) {
-            DWORD got = 0;
-            if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-                result.error = win32::ErrorText(::GetLastError());
-                result.bytes.clear();
-                return result;
-            }
-            if (got == 0) break;
-            result.bytes.append(buffer.data(), got);
-        }
-        result.state = ReadResult::State::Ok;
-        return result;
+        return Read(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr);
+    }
+
+    ReadResult ReadAndHold(const FilePath& path, std::unique_ptr<FileHold>& hold) override {
+        // Without FILE_SHARE_WRITE: another program's open for writing now fails (and it waits
+        // for us), and ours waits while one has it open for writing. FILE_SHARE_DELETE: the
+        // replace renames the file away with this handle still open.
+        return Read(path, FILE_SHARE_READ | FILE_SHARE_DELETE, &hold);
     }
 
     Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
@@ -170,7 +151,7 @@ public:
         return ErrorStatus(ERROR_FILE_EXISTS);
     }
 
-    Placement PutInPlace(const FilePath& source, const FilePath& target) override {
+    Placement PutInPlace(const FilePath& source, const FilePath& target, std::unique_ptr<FileHold> hold) override {
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
         if (!Exists(to)) return Settle(Move(from, to), from, to, {});
@@ -193,13 +174,15 @@ public:
                        ? ERROR_SUCCESS
                        : ::GetLastError();
         });
-        switch (error) {
-        case ERROR_SUCCESS: return Settle(Status::Ok(), from, to, backup);
         // Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares). Documented
         // for any error but 1175-1177: both files keep their names and no backup exists.
-        case ERROR_INVALID_PARAMETER:
-        case ERROR_NOT_SUPPORTED:
-        case ERROR_INVALID_FUNCTION: return Settle(Move(from, to), from, to, backup);
+        if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+            return MoveOver(from, to, backup, std::move(hold));
+        // A file removed while our handle is open is gone only once it closes: let go before
+        // looking at what the replace left.
+        hold.reset();
+        switch (error) {
+        case ERROR_SUCCESS: return Settle(Status::Ok(), from, to, backup);
         // 1176 without a backup name, 1177: the old file is gone from its name (1177: it is under
         // the backup name) and the new one is still under its temporary name. Finish the move.
         case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
@@ -222,6 +205,45 @@ public:
     }
 
 private:
+    class Hold final : public FileHold {
+    public:
+        explicit Hold(UniqueFile file) : file_(std::move(file)) {}
+
+    private:
+        UniqueFile file_;
+    };
+
+    // Reads path whole; with `hold`, the handle stays open in it afterwards.
+    ReadResult Read(const FilePath& path, DWORD share, std::unique_ptr<FileHold>* hold) {
+        ReadResult result;
+        const std::wstring absolute = Absolute(path);
+        UniqueFile file;
+        const DWORD error = Retrying([&] {
+            file.reset(::CreateFileW(absolute.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            return file ? ERROR_SUCCESS : ::GetLastError();
+        });
+        if (error != ERROR_SUCCESS) {
+            result.state = IsNotFound(error) ? ReadResult::State::Missing : ReadResult::State::Failed;
+            result.error = win32::ErrorText(error);
+            return result;
+        }
+        std::vector<char> buffer(65536);
+        for (;;) {
+            DWORD got = 0;
+            if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+                result.error = win32::ErrorText(::GetLastError());
+                result.bytes.clear();
+                return result;
+            }
+            if (got == 0) break;
+            result.bytes.append(buffer.data(), got);
+        }
+        result.state = ReadResult::State::Ok;
+        if (hold) *hold = std::make_unique<Hold>(std::move(file));
+        return result;
+    }
+
     // Runs attempt (an error code, ERROR_SUCCESS when done) again while another program holds
     // the file, for about two seconds.
     template <class Attempt>
@@ -243,6 +265,17 @@ private:
                        : ::GetLastError();
         });
         return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
+    }
+
+    // A replace by two renames: MoveFileExW cannot replace a file that is still open (a FileHold),
+    // but it can rename one that shares delete, so the old file goes to the backup name first.
+    Placement MoveOver(const std::wstring& from, const std::wstring& to, const std::wstring& backup,
+                       std::unique_ptr<FileHold> hold) {
+        const DWORD error = Retrying(
+            [&] { return calls_.moveFile(to.c_str(), backup.c_str(), 0) ? ERROR_SUCCESS : ::GetLastError(); });
+        Status moved = error == ERROR_SUCCESS ? Move(from, to) : ErrorStatus(error);
+        hold.reset();
+        return Settle(std::move(moved), from, to, error == ERROR_SUCCESS ? backup : std::wstring());
     }
 
     // Ends a replace: the backup goes only while the target is whole; a missing target gets the

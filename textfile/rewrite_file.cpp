@@ -20,21 +20,23 @@ RewriteResult RewriteFile(FileSystem& fs, const FilePath& target, std::string_vi
     const Status closed = temp->Close();
     if (result.ok()) result.status = closed;
     temp.reset();
-    if (result.ok() && expected) {
-        const ReadResult now = fs.ReadFile(target);
+    std::unique_ptr<FileHold> hold;  // from the check until the replace is done
+    if (result.ok()) {
+        const ReadResult now = fs.ReadAndHold(target, hold);
         if (now.state == ReadResult::State::Failed) {
             result.status = Status::Error(now.error);
-        } else if (now.state == ReadResult::State::Missing || now.bytes != *expected) {
+        } else if (expected && (now.state == ReadResult::State::Missing || now.bytes != *expected)) {
             result.changed = true;
             result.status = Status::Error(L"文件已被其他程序改动。");
         }
     }
     if (result.ok()) {
-        Placement placed = fs.PutInPlace(tempPath, target);
+        Placement placed = fs.PutInPlace(tempPath, target, std::move(hold));
         result.status = std::move(placed.status);
         result.stranded = std::move(placed.stranded);
     }
+    hold.reset();  // a check that failed
     // While the target is missing the temporary file may be all that is left of it.
-    if (!result.ok() && result.stranded.empty()) (void)fs.RemoveFile(tempPath);
+    if (!result.ok() && result.stranded.empty() && !fs.RemoveFile(tempPath).ok()) result.leftover = tempPath;
     return result;
 }

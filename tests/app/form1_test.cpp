@@ -347,16 +347,24 @@ TEST_F(Form1Test, ListingIsStartedBeforeTheWelcomeAndReadWhenFinishedThenRemoved
     EXPECT_FALSE(std::filesystem::exists(Listing()));
 }
 
-TEST_F(Form1Test, ListingThatTimesOutOrCannotStartIsNotReadButStillRemoved) {
-    for (auto outcome : {CommandResult::Outcome::TimedOut, CommandResult::Outcome::NotStarted}) {
-        WriteBytes(Listing(), "\xD2\xD1\xC6\xF4\xD3\xC3 \xD7\xA8\xD3\xC3 stale\r\n");  // 已启用 专用 stale
-        runner_.results = {{outcome, 0, L""}};
+TEST_F(Form1Test, ListingThatFailedOrIsOldIsNotReadButStillRemoved) {
+    const std::string stale = "\xD2\xD1\xC6\xF4\xD3\xC3 \xD7\xA8\xD3\xC3 stale\r\n";  // 已启用 专用 stale
+    runner_.onWait = [&](const CommandLine&) { WriteBytes(Listing(), stale); };
+    for (auto outcome :
+         {CommandResult::Outcome::TimedOut, CommandResult::Outcome::NotStarted, CommandResult::Outcome::Exited}) {
+        runner_.results = {{outcome, 1, L""}};  // Exited 1: cmd could not write the file, or netsh failed
         view_.messages.clear();
         form_.readPcNet();
         EXPECT_TRUE(view_.adapters.empty());
         EXPECT_EQ(view_.messages.size(), 1u);  // the welcome message only
         EXPECT_FALSE(std::filesystem::exists(Listing()));
     }
+    // An ls.txt of an earlier run that cannot be removed, and a listing that wrote nowhere.
+    runner_.onWait = nullptr;
+    WriteBytes(Listing(), stale);
+    fs_.FailAt(FaultStep::Remove);
+    form_.readPcNet();
+    EXPECT_TRUE(view_.adapters.empty());
 }
 
 TEST_F(Form1Test, ASlowListingLetsTheWindowShowAndFillsTheAdapterListWhenItEnds) {
@@ -367,7 +375,7 @@ TEST_F(Form1Test, ASlowListingLetsTheWindowShowAndFillsTheAdapterListWhenItEnds)
                                         L"-------------------------------------------------------------------------\r\n"
                                         L"已启用            已连接            专用               以太网 2\r\n")
                                     .bytes;
-    WriteBytes(Listing(), listing);
+    runner_.onWait = [&](const CommandLine&) { WriteBytes(Listing(), listing); };
     runner_.runningFor = 3;  // outlasts the moment after the welcome box and two ticks
     form_.Form_Load();       // returns: the window shows without the adapters
     EXPECT_TRUE(view_.listingTimer);
@@ -382,7 +390,6 @@ TEST_F(Form1Test, ASlowListingLetsTheWindowShowAndFillsTheAdapterListWhenItEnds)
     EXPECT_FALSE(std::filesystem::exists(Listing()));
 
     // One that never ends is ended 10 s after it started (2 s, then 80 ticks): nothing listed.
-    WriteBytes(Listing(), listing);
     runner_.runningFor = 100000;
     form_.readPcNet();
     int ticks = 0;
@@ -506,6 +513,7 @@ TEST_F(Form1Test, DeleteMarksTheLastMatchingNameLineThenTheEarlierOne) {
     EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"home"});
 
     view_.Pick(0);
+    clock_.now.date = L"2026/12/6 ก";  // a short date format the file cannot hold: the plain one instead
     form_.Command1_Click();
     EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock + mark + second);
     EXPECT_TRUE(view_.schemes.empty());
@@ -604,8 +612,8 @@ TEST_F(Form1Test, DeleteWithoutAMatchOrAFileSaysNothingWasDeleted) {
 }
 
 TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
-    for (FaultStep step :
-         {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Replace}) {
+    for (FaultStep step : {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Hold,
+                           FaultStep::Replace}) {
         WriteBytes(SchemeFile(), kHomeBlock);
         view_.messages.clear();
         view_.schemeText = L"home";
@@ -617,6 +625,15 @@ TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
         EXPECT_NE(view_.messages[0].text.find(L"没有删除任何方案"), std::wstring::npos);
         EXPECT_NE(view_.messages[0].text.find(L"injected fault"), std::wstring::npos);
     }
+    // The temporary copy cannot be removed afterwards either: the message names it.
+    fs_.AlsoFailAt(FaultStep::Remove);
+    view_.messages.clear();
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+    const auto files = folder_.Files();
+    ASSERT_EQ(files.size(), 2u);
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(folder_ / (files[0] == "ui.kvo" ? files[1] : files[0])), std::wstring::npos);
 }
 
 TEST_F(Form1Test, DeleteWorksBeyond32767Lines) {

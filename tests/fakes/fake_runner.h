@@ -58,6 +58,6 @@ private:
 
 class FixedClock final : public Clock {
 public:
-    DateTimeText now{L"2026/12/6", L"9:05:03"};
+    DateTimeText now{L"2026/12/6", L"9:05:03", L"2026/12/6", L"9:05:03"};
     DateTimeText Now() const override { return now; }
 };

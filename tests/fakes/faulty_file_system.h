@@ -3,27 +3,34 @@
 // `onStep` sees every step before it happens (a test can end the process there).
 #pragma once
 #include <functional>
+#include <set>
 #include <memory>
 #include <string>
 
 #include "textfile/file_system.h"
 
-enum class FaultStep { None, Read, OpenForAppend, Append, CreateTemp, Write, Sync, Close, Replace };
+enum class FaultStep { None, Read, OpenForAppend, Append, CreateTemp, Write, Sync, Close, Hold, Replace, Remove };
 
 class FaultyFileSystem final : public FileSystem {
 public:
     explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
-    void FailAt(FaultStep step) { fail_ = step; }
+    void FailAt(FaultStep step) { fail_ = {step}; }
+    void AlsoFailAt(FaultStep step) { fail_.insert(step); }
     std::function<void(FaultStep)> onStep;
 
     ReadResult ReadFile(const FilePath& path) override {
         Step(FaultStep::Read);
-        if (fail_ == FaultStep::Read) return {ReadResult::State::Failed, {}, L"injected read fault"};
+        if (Fails(FaultStep::Read)) return {ReadResult::State::Failed, {}, L"injected read fault"};
         return real_.ReadFile(path);
+    }
+    ReadResult ReadAndHold(const FilePath& path, std::unique_ptr<FileHold>& hold) override {
+        Step(FaultStep::Hold);
+        if (Fails(FaultStep::Hold)) return {ReadResult::State::Failed, {}, L"injected fault"};
+        return real_.ReadAndHold(path, hold);
     }
     Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {
         Step(FaultStep::OpenForAppend);
-        if (fail_ == FaultStep::OpenForAppend) return Injected();
+        if (Fails(FaultStep::OpenForAppend)) return Injected();
         std::unique_ptr<AppendFile> real;
         Status status = real_.OpenForAppend(path, real);
         if (status.ok()) file = std::make_unique<FaultyAppend>(std::move(real), *this);
@@ -31,22 +38,26 @@ public:
     }
     Status CreateTempFile(const FilePath& folder, FilePath& path, std::unique_ptr<WritableFile>& file) override {
         Step(FaultStep::CreateTemp);
-        if (fail_ == FaultStep::CreateTemp) return Injected();
+        if (Fails(FaultStep::CreateTemp)) return Injected();
         std::unique_ptr<WritableFile> real;
         Status status = real_.CreateTempFile(folder, path, real);
         if (status.ok()) file = std::make_unique<FaultyWritable>(std::move(real), *this);
         return status;
     }
-    Placement PutInPlace(const FilePath& source, const FilePath& target) override {
+    Placement PutInPlace(const FilePath& source, const FilePath& target, std::unique_ptr<FileHold> hold) override {
         Step(FaultStep::Replace);
-        if (fail_ == FaultStep::Replace) return {Injected(), {}};
-        return real_.PutInPlace(source, target);
+        if (Fails(FaultStep::Replace)) return {Injected(), {}};
+        return real_.PutInPlace(source, target, std::move(hold));
     }
-    Status RemoveFile(const FilePath& path) override { return real_.RemoveFile(path); }
+    Status RemoveFile(const FilePath& path) override {
+        Step(FaultStep::Remove);
+        return Fails(FaultStep::Remove) ? Injected() : real_.RemoveFile(path);
+    }
 
     static Status Injected() { return Status::Error(L"injected fault"); }
 
 private:
+    bool Fails(FaultStep step) const { return fail_.count(step) != 0; }
     void Step(FaultStep step) const {
         if (onStep) onStep(step);
     }
@@ -56,7 +67,7 @@ private:
         FaultyAppend(std::unique_ptr<AppendFile> real, const FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
         Status Append(std::string_view block) override {
             fs_.Step(FaultStep::Append);
-            return fs_.fail_ == FaultStep::Append ? Injected() : real_->Append(block);
+            return fs_.Fails(FaultStep::Append) ? Injected() : real_->Append(block);
         }
         Status Close() override { return real_->Close(); }
 
@@ -70,18 +81,18 @@ private:
             : real_(std::move(real)), fs_(fs) {}
         Status Write(std::string_view bytes) override {
             fs_.Step(FaultStep::Write);
-            if (fs_.fail_ != FaultStep::Write) return real_->Write(bytes);
+            if (!fs_.Fails(FaultStep::Write)) return real_->Write(bytes);
             (void)real_->Write(bytes.substr(0, bytes.size() / 2));
             return Injected();
         }
         Status Sync() override {
             fs_.Step(FaultStep::Sync);
-            return fs_.fail_ == FaultStep::Sync ? Injected() : real_->Sync();
+            return fs_.Fails(FaultStep::Sync) ? Injected() : real_->Sync();
         }
         Status Close() override {
             fs_.Step(FaultStep::Close);
             Status status = real_->Close();
-            return fs_.fail_ == FaultStep::Close ? Injected() : status;
+            return fs_.Fails(FaultStep::Close) ? Injected() : status;
         }
 
     private:
@@ -90,5 +101,5 @@ private:
     };
 
     FileSystem& real_;
-    FaultStep fail_ = FaultStep::None;
+    std::set<FaultStep> fail_;
 };

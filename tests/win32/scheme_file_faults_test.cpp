@@ -30,6 +30,7 @@ enum class ReplaceState {
     OldUnderBackup1177,    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: old file under the backup name
     NotSupported,          // a volume without ReplaceFileW: both keep their names
     SharingTwiceThenReal,  // another program holds the file for a moment
+    ScannerHoldsNewFile,   // a scanner opens the temporary file without sharing and keeps it
 };
 enum class MoveFault { None, TempOnly, All };
 
@@ -37,6 +38,7 @@ ReplaceState g_replace = ReplaceState::Real;
 MoveFault g_move = MoveFault::None;
 int g_replaceCalls = 0;
 int g_pauses = 0;
+win32::UniqueFile g_scanner;
 
 BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
     ++g_replaceCalls;
@@ -54,6 +56,10 @@ BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, D
         error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
         break;
     case ReplaceState::NotSupported: error = ERROR_NOT_SUPPORTED; break;
+    case ReplaceState::ScannerHoldsNewFile:
+        if (!g_scanner)
+            g_scanner.reset(::CreateFileW(replacement, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
     case ReplaceState::SharingTwiceThenReal:
         if (g_replaceCalls > 2) return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
         error = ERROR_SHARING_VIOLATION;
@@ -185,6 +191,39 @@ TEST_F(SchemeFileFaultTest, EveryDocumentedReplaceFailureEndsWithTheWholeFileUnd
     }
     EXPECT_EQ(g_replaceCalls, 3);  // retried while the file was held, with a pause each time
     EXPECT_EQ(g_pauses, 2);
+}
+
+TEST_F(SchemeFileFaultTest, ATemporaryFileAScannerKeepsIsNamedInTheMessage) {
+    g_replace = ReplaceState::ScannerHoldsNewFile;
+    const std::wstring told = DeleteLabThroughFakes();
+    EXPECT_EQ(ReadBytes(File()), kSchemes);
+    const auto files = folder_.Files();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_NE(told.find(folder_ / (files[0] == "ui.kvo" ? files[1] : files[0])), std::wstring::npos);
+    g_scanner.reset();
+}
+
+// Like a second copy's add: ui.kvo open for appending with read sharing only, appended to and let
+// go while the delete waits for it. The delete then works on what it finds, and keeps the block.
+TEST_F(SchemeFileFaultTest, ADeleteThatWaitsForAnotherWriterKeepsWhatItWrote) {
+    const std::string added = "name:new\r\nIP:10.1.1.1\r\n";
+    auto writer = std::make_shared<win32::UniqueFile>(::CreateFileW(
+        File().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(*writer);
+    std::thread other([writer, added] {
+        ::Sleep(400);
+        DWORD written = 0;
+        ::SetFilePointer(writer->get(), 0, nullptr, FILE_END);
+        ::WriteFile(writer->get(), added.data(), static_cast<DWORD>(added.size()), &written, nullptr);
+        writer->reset();
+    });
+    view_.schemeText = L"lab";
+    form_.Command1_Click();
+    other.join();
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].text, L"删除成功！");
+    EXPECT_EQ(ReadBytes(File()), kLabDeleted + added);
+    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
 }
 
 TEST_F(SchemeFileFaultTest, WhenUiKvoCannotBePutBackTheMessageNamesTheFileThatHoldsTheSchemes) {

@@ -1,0 +1,35 @@
+#include "delete_scheme.h"
+
+#include "scheme_file.h"
+#include "textfile/read_lines.h"
+
+namespace {
+
+constexpr int kAttempts = 3;  // reads of a file another program keeps changing
+
+}  // namespace
+
+DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, std::string_view mark) {
+    using Kind = DeleteOutcome::Kind;
+    FilePath leftover;
+    auto done = [&leftover](Kind kind, std::wstring detail = {}, FilePath stranded = {}) {
+        return DeleteOutcome{kind, std::move(detail), std::move(stranded), leftover};
+    };
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        LoadedLines loaded = ReadTextLines(fs, file);
+        if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);
+        if (loaded.state == ReadResult::State::Failed) return done(Kind::ReadFailed, loaded.error);
+
+        const auto match = FindLastNameLine(loaded.lines, name);
+        if (!match) return done(name.empty() ? Kind::NoSelection : Kind::NoSuchName);
+
+        RewriteResult written =
+            RewriteFile(fs, file, RewriteWithMarkedLine(loaded.lines, *match, mark), loaded.lines.bytes());
+        if (!written.leftover.empty()) leftover = written.leftover;
+        if (written.changed) continue;
+        if (!written.stranded.empty()) return done(Kind::Stranded, written.status.detail(), written.stranded);
+        if (!written.ok()) return done(Kind::WriteFailed, written.status.detail());
+        return done(Kind::Deleted);
+    }
+    return done(Kind::KeepsChanging);
+}

@@ -1,0 +1,30 @@
+// Deleting a scheme: its last name line in the scheme file gets a mark in front of it. The
+// whole file is rewritten in one step, and never over what another program wrote meanwhile.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "textfile/file_system.h"
+
+struct DeleteOutcome {
+    enum class Kind {
+        Deleted,
+        FileMissing,
+        ReadFailed,     // detail: the system's words
+        NoSelection,    // the name is empty and no line is exactly "name:"
+        NoSuchName,     // no line is "name:" + name
+        WriteFailed,    // detail; the file is as it was
+        Stranded,       // detail; the file could not be put back: `stranded` holds the schemes
+        KeepsChanging,  // another program wrote the file before every attempt
+    };
+    Kind kind = Kind::Deleted;
+    std::wstring detail;
+    FilePath stranded;
+    FilePath leftover;  // a temporary copy of the schemes that could not be removed after a failure
+};
+
+// Marks the last line "name:" + name in `file` with `mark` (already encoded). When another
+// program wrote the file since it was read, the work is done again on what it wrote, up to
+// three reads; so neither change is lost.
+[[nodiscard]] DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name,
+                                         std::string_view mark);
