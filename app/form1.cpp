@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <optional>
 
+#include "failure_text.h"
 #include "netconfig/adapter_names.h"
 #include "netconfig/address_commands.h"
-#include "netconfig/interface_table.h"
+#include "netconfig/failure_causes.h"
 #include "netconfig/listing_command.h"
 #include "schemes/delete_scheme.h"
 #include "schemes/scheme_file.h"
@@ -39,34 +41,9 @@ private:
     FormView& view_;
 };
 
-std::wstring Quoted(const std::wstring& text) { return L"\u201C" + text + L"\u201D"; }
-
-std::wstring Trimmed(std::wstring text) {
-    const size_t end = text.find_last_not_of(L" \t\r\n");
-    text.erase(end == std::wstring::npos ? 0 : end + 1);
-    const size_t begin = text.find_first_not_of(L"\r\n");
-    return begin == std::wstring::npos ? std::wstring() : text.substr(begin);
-}
-
-std::wstring DescribeFailure(const std::wstring& line, const CommandResult& result) {
-    std::wstring text = line + L"\r\n";
-    switch (result.outcome) {
-    case CommandResult::Outcome::NotStarted: return text + result.output + L"\r\n";
-    case CommandResult::Outcome::TimedOut:
-        text += L"超过 " + DecimalText(static_cast<unsigned long>(std::chrono::seconds(kCommandBound).count())) +
-                L" 秒仍未结束，已被终止。";
-        break;
-    case CommandResult::Outcome::Exited: text += L"退出代码 " + DecimalText(result.exitCode) + L"。"; break;
-    case CommandResult::Outcome::Unknown: return text + L"已结束，但无法读取它的结果：" + result.output + L"\r\n";
-    }
-    const std::wstring said = Trimmed(result.output);
-    if (!said.empty()) text += L"netsh 的输出：\r\n" + said;
-    return text + L"\r\n";
-}
-
 std::wstring LeftoverNote(const FilePath& leftover) {
     if (leftover.empty()) return {};
-    return L"\r\n临时文件" + Quoted(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
+    return L"\r\n临时文件" + QuotedPath(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
 }
 
 // The mark in front of a deleted name line, encoded. A short date or time format with a
@@ -95,8 +72,13 @@ std::wstring GatewayFromAddress(const std::wstring& address) {
     return dot == std::wstring::npos ? std::wstring() : address.substr(0, dot + 1);
 }
 
-Form1::Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder)
-    : view_(view), runner_(runner), fs_(fs), clock_(clock), program_folder_(std::move(programFolder)) {}
+Form1::Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place)
+    : view_(view),
+      runner_(runner),
+      fs_(fs),
+      clock_(clock),
+      program_folder_(std::move(place.folder)),
+      in_temporary_folder_(place.temporary) {}
 
 FilePath Form1::SchemeFile() const { return JoinPath(program_folder_, kSchemeFileName); }
 
@@ -109,7 +91,7 @@ void Form1::Readtxt() {
     if (loaded.state == ReadResult::State::Ok) {
         for (const std::wstring& name : ListSchemeNames(loaded.lines)) view_.AddScheme(name);
     } else if (loaded.state == ReadResult::State::Failed) {
-        Warn(L"无法读取方案文件" + Quoted(SchemeFile()) + L"，方案列表为空。\r\n" + loaded.error);
+        Warn(L"无法读取方案文件" + QuotedPath(SchemeFile()) + L"，方案列表为空。\r\n" + loaded.error);
     }
     for (Field field : kFields) view_.SetFieldText(field, kDefaultFields[field]);
 }
@@ -142,9 +124,9 @@ void Form1::FinishListing(bool fill) {
     const FilePath path = JoinPath(program_folder_, kListingFileName);
     // Only a listing that succeeded: cmd refused to write the file, or netsh failed, otherwise.
     if (fill && listing_fresh_ && result.Succeeded()) {
-        LoadedLines loaded = ReadTextLines(fs_, path);
-        if (loaded.state == ReadResult::State::Ok)
-            for (const std::wstring& name : AdapterNames(loaded.lines)) view_.AddAdapter(name);
+        const ReadResult listing = fs_.ReadFile(path);
+        if (listing.state == ReadResult::State::Ok)
+            for (const std::wstring& name : AdapterNames(runner_.DecodeOutput(listing.bytes))) view_.AddAdapter(name);
     }
     (void)fs_.RemoveFile(path);
 }
@@ -156,7 +138,7 @@ Form1::~Form1() {
 void Form1::Combo1_Click() {
     LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
     if (loaded.state == ReadResult::State::Failed)
-        Warn(L"无法读取方案文件" + Quoted(SchemeFile()) + L"。\r\n" + loaded.error);
+        Warn(L"无法读取方案文件" + QuotedPath(SchemeFile()) + L"。\r\n" + loaded.error);
     if (loaded.state != ReadResult::State::Ok) return;
     for (const FieldWrite& write : LoadSchemeWrites(loaded.lines, view_.SchemeText()))
         view_.SetFieldText(write.field, write.text);
@@ -170,7 +152,7 @@ void Form1::Command1_Click() {
         outcome = DeleteScheme(fs_, SchemeFile(), name, DeletedLineMark(clock_.Now()));
     }
     if (view_.Closing() && outcome.stranded.empty()) return;
-    const std::wstring file = Quoted(SchemeFile());
+    const std::wstring file = QuotedPath(SchemeFile());
     const std::wstring nothing = L"没有删除任何方案";
     switch (outcome.kind) {
     case DeleteOutcome::Kind::Deleted: view_.ShowMessage(L"删除成功！", MessageIcon::None); return Readtxt();
@@ -186,7 +168,7 @@ void Form1::Command1_Click() {
                     LeftoverNote(outcome.leftover));
     case DeleteOutcome::Kind::Stranded:
         return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
-                    Quoted(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
+                    QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
                     outcome.detail);
     case DeleteOutcome::Kind::KeepsChanging:
         return Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，" + nothing +
@@ -212,16 +194,21 @@ void Form1::Command4_Click() {
 void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
     std::wstring failures;
     std::wstring causes;
-    bool timedOut = false;
     {
         BusyScope busy(view_);
+        bool timedOut = false;
         // Each one awaited: the alternate DNS must be added after the preferred one is set.
         for (size_t i = 0; i < count; ++i) {
+            // A hung netsh would keep the next ones waiting as long: they are not started.
+            if (timedOut) {
+                failures += L"\r\n" + DescribeNotRun(lines[i]);
+                continue;
+            }
             auto command = runner_.Start({Program::Netsh, lines[i], {}});
             if (!command->WaitFor(kCommandBound) && view_.Closing()) return command->LetRun();
             const CommandResult result = command->Finish();
-            if (!result.Succeeded()) failures += L"\r\n" + DescribeFailure(lines[i], result);
-            timedOut = timedOut || result.outcome == CommandResult::Outcome::TimedOut;
+            if (!HasTakenEffect(lines[i], result)) failures += L"\r\n" + DescribeFailure(lines[i], result, kCommandBound);
+            timedOut = result.outcome == CommandResult::Outcome::TimedOut;
         }
         if (!failures.empty()) causes = LikelyCauses(timedOut);
     }
@@ -231,38 +218,16 @@ void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
 }
 
 std::wstring Form1::LikelyCauses(bool timedOut) {
-    std::wstring causes;
-    if (!runner_.RunsElevated())
-        causes += L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。\r\n";
-    if (timedOut)
-        causes += L"· 有命令超过 " + DecimalText(static_cast<unsigned long>(kCommandBound.count())) +
-                  L" 秒仍未结束，已被终止：netsh 可能正忙，请稍后再试。\r\n";
-
-    // Asked again now: the listing of start-up may be stale, and Combo2 drops disabled ones.
-    const std::wstring wired(kWiredInterface);
-    const CommandResult listing =
-        RunToEnd(runner_, {Program::Netsh, L"netsh interface show interface", {}}, kListingBound);
-    const std::vector<InterfaceRow> interfaces =
-        listing.Succeeded() ? ParseInterfaceTable(listing.output) : std::vector<InterfaceRow>();
-    const auto found =
-        std::find_if(interfaces.begin(), interfaces.end(), [&](const InterfaceRow& row) { return row.name == wired; });
-    if (!interfaces.empty() && found == interfaces.end()) {
-        std::wstring names;
-        for (const InterfaceRow& row : interfaces) names += (names.empty() ? L"" : L"、") + Quoted(row.name);
-        causes += L"· 方案总是应用到名为" + Quoted(wired) + L"的网卡，这台电脑没有这个名字的网卡，只有 " + names +
-                  L"：可以把要用的网卡改名为" + Quoted(wired) +
-                  L"（控制面板 → 网络和 Internet → 网络连接，右键点击网卡 → 重命名）。\r\n";
-    } else if (found != interfaces.end() && found->Disabled()) {
-        causes += L"· 网卡" + Quoted(wired) +
-                  L"已被禁用：请在 控制面板 → 网络和 Internet → 网络连接 中右键点击它 → 启用。\r\n";
-    }
-    if (causes.empty()) return L"请查看上面 netsh 给出的原因。";
-    causes.resize(causes.size() - 2);  // no line end after the last
-    return causes;
+    // Asked again now: the listing of start-up may be stale, and Combo2 drops disabled ones. Not
+    // after a time-out: that netsh would be as busy.
+    std::optional<CommandResult> listing;
+    if (!timedOut) listing = RunToEnd(runner_, {Program::Netsh, L"netsh interface show interface", {}}, kListingBound);
+    return DescribeCauses(DiagnoseFailure(runner_.RunsElevated(), timedOut, listing ? &*listing : nullptr),
+                          kCommandBound);
 }
 
 void Form1::Command5_Click() {
-    const std::wstring file = Quoted(SchemeFile());
+    const std::wstring file = QuotedPath(SchemeFile());
     std::unique_ptr<AppendFile> scheme;
     Status opened = Status::Ok();
     {
@@ -290,6 +255,9 @@ void Form1::Command5_Click() {
     const Status closed = scheme->Close();
     if (!written.ok()) return Warn(L"无法写入方案文件" + file + L"，方案未保存，文件保持原样。\r\n" + written.detail());
     if (!closed.ok()) Warn(L"关闭方案文件" + file + L"时出错，方案可能未完整保存。\r\n" + closed.detail());
+    if (in_temporary_folder_)
+        Warn(L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
+             L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。");
     Readtxt();
 }
 

@@ -16,9 +16,17 @@ inline constexpr std::wstring_view kProgramTitle = L"网络方案切换";
 // Everything up to and including the last "." of the address; empty without one.
 [[nodiscard]] std::wstring GatewayFromAddress(const std::wstring& address);
 
+// Where the program runs from: the exe's folder, and whether that lies in the user's temporary
+// folder (opened straight from a zip), which is emptied, saved schemes and all.
+struct ProgramPlace {
+    ProgramPlace(std::wstring folder, bool temporary = false) : folder(std::move(folder)), temporary(temporary) {}
+    std::wstring folder;
+    bool temporary;
+};
+
 class Form1 {
 public:
-    Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder);
+    Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place);
     ~Form1();  // a listing still running is ended and its file removed
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -62,6 +70,7 @@ private:
     FileSystem& fs_;
     const Clock& clock_;
     std::wstring program_folder_;
+    bool in_temporary_folder_;
     std::unique_ptr<StartedCommand> listing_;
     bool listing_fresh_ = false;  // no older listing file was left in the folder
     std::chrono::milliseconds listing_waited_{0};

@@ -23,7 +23,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto runner = MakeSystemCommandRunner();
     auto fs = MakeSystemFileSystem();
     SystemClock clock;
-    MainWindow window(*runner, *fs, clock, win32::ProgramFolder());
+    const std::wstring folder = win32::ProgramFolder();
+    MainWindow window(*runner, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});
     if (!window.Create()) {
         const std::wstring title(kProgramTitle);
         ::MessageBoxW(nullptr, L"无法创建主窗口。", title.c_str(), MB_OK | MB_ICONERROR);

@@ -74,9 +74,9 @@ RECT PlacementOf(const ControlSpec& spec, int dpi) {
 
 }  // namespace
 
-MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder,
+MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place,
                        DpiFunctions dpiFunctions)
-    : form_(*this, runner, fs, clock, std::move(programFolder)), dpi_functions_(std::move(dpiFunctions)) {}
+    : form_(*this, runner, fs, clock, std::move(place)), dpi_functions_(std::move(dpiFunctions)) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);

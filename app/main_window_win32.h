@@ -16,7 +16,7 @@ inline constexpr wchar_t kMainWindowClass[] = L"NetSchemeForm1";
 
 class MainWindow final : public FormView {
 public:
-    MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, std::wstring programFolder,
+    MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place,
                DpiFunctions dpiFunctions = DpiFunctions::Lookup());
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;

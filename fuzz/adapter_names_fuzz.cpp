@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(lines.text(i).starts_with(L"已启用"));
         FUZZ_CHECK(name->find(L' ') == std::wstring::npos);
     }
-    FUZZ_CHECK(AdapterNames(lines).size() == enabled);
+    std::wstring listing;
+    for (size_t i = 0; i < lines.size(); ++i) listing += lines.text(i) + L"\n";
+    FUZZ_CHECK(AdapterNames(listing).size() == enabled);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "adapter_names.h"
 
+#include "output_lines.h"
+
 std::optional<std::wstring> AdapterName(std::wstring_view line) {
     if (!line.starts_with(L"已启用")) return std::nullopt;  // tested before spaces go: leading spaces fail
     std::wstring squeezed;
@@ -13,9 +15,9 @@ std::optional<std::wstring> AdapterName(std::wstring_view line) {
     return squeezed.substr(p + 1);
 }
 
-std::vector<std::wstring> AdapterNames(const TextLines& listing) {
+std::vector<std::wstring> AdapterNames(std::wstring_view listing) {
     std::vector<std::wstring> names;
-    for (size_t i = 0; i < listing.size(); ++i)
-        if (auto name = AdapterName(listing.text(i))) names.push_back(std::move(*name));
+    for (std::wstring_view line : OutputLines(listing))
+        if (auto name = AdapterName(line)) names.push_back(std::move(*name));
     return names;
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "textfile/file_path.h"
 
@@ -45,6 +46,9 @@ public:
     [[nodiscard]] virtual std::unique_ptr<StartedCommand> Start(const CommandLine& command) = 0;
     // Whether the commands run with administrator rights (read from this process's token).
     [[nodiscard]] virtual bool RunsElevated() const = 0;
+    // What a command wrote into a file (the listing), decoded as its printed output is: in the
+    // system's OEM code page (936 on Chinese Windows, 65001 with the UTF-8 option).
+    [[nodiscard]] virtual std::wstring DecodeOutput(std::string_view bytes) const = 0;
 };
 
 // Starts the command and waits for it, at most `bound`; one still running then is ended.

@@ -18,7 +18,7 @@ using win32::UniqueHandle;
 
 constexpr size_t kOutputLimit = 64 * 1024;  // enough for any netsh message; bounds the box
 
-std::wstring DecodeOem(const std::string& bytes) {
+std::wstring DecodeOem(std::string_view bytes) {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
     const int length = ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
@@ -256,6 +256,8 @@ public:
         }
         return std::make_unique<Win32Command>(calls_, std::move(job), std::move(process), std::move(outputRead));
     }
+
+    std::wstring DecodeOutput(std::string_view bytes) const override { return DecodeOem(bytes); }
 
     bool RunsElevated() const override {
         // The Administrators group counts only where it is enabled in the token: not in the

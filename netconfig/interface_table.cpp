@@ -1,21 +1,10 @@
 #include "interface_table.h"
 
+#include "output_lines.h"
+
 namespace {
 
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-std::vector<std::wstring_view> Lines(std::wstring_view text) {
-    std::vector<std::wstring_view> lines;
-    while (!text.empty()) {
-        const size_t end = text.find(L'\n');
-        std::wstring_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == L'\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::wstring_view::npos) break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
 
 std::wstring_view Trimmed(std::wstring_view text) {
     while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
@@ -37,6 +26,12 @@ size_t ColumnCount(std::wstring_view header) {
     return columns;
 }
 
+// The header of a Chinese or an English Windows: in another language the columns are not known.
+bool IsKnownHeader(std::wstring_view line) {
+    line = Trimmed(line);
+    return ColumnCount(line) >= 2 && (line.starts_with(L"管理员状态") || line.starts_with(L"Admin State"));
+}
+
 bool IsDashes(std::wstring_view line) {
     line = Trimmed(line);
     return line.size() >= 3 && line.find_first_not_of(L'-') == std::wstring_view::npos;
@@ -45,10 +40,10 @@ bool IsDashes(std::wstring_view line) {
 }  // namespace
 
 std::vector<InterfaceRow> ParseInterfaceTable(std::wstring_view output) {
-    const std::vector<std::wstring_view> lines = Lines(output);
+    const std::vector<std::wstring_view> lines = OutputLines(output);
     std::vector<InterfaceRow> rows;
     for (size_t d = 1; d < lines.size(); ++d) {
-        if (!IsDashes(lines[d]) || ColumnCount(lines[d - 1]) < 2) continue;
+        if (!IsDashes(lines[d]) || !IsKnownHeader(lines[d - 1])) continue;
         const size_t columns = ColumnCount(lines[d - 1]);
         for (size_t i = d + 1; i < lines.size(); ++i) {
             std::wstring_view rest = Trimmed(lines[i]);

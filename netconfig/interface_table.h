@@ -13,9 +13,10 @@ struct InterfaceRow {
     [[nodiscard]] bool Disabled() const { return adminState == L"已禁用" || adminState == L"Disabled"; }
 };
 
-// The rows under the line of dashes. The header line above it gives the number of columns (its
-// words stand apart by two spaces or more); in a row every column but the last is one word, and
-// the last, the name, is the rest of the line. Empty when there is no such table.
+// The rows under the line of dashes. The header line above it (a Chinese or an English one)
+// gives the number of columns (its words stand apart by two spaces or more); in a row every column
+// but the last is one word, and the last, the name, is the rest of the line. Empty when there is
+// no such table.
 [[nodiscard]] std::vector<InterfaceRow> ParseInterfaceTable(std::wstring_view output);
 
 // The interface the address commands always set.

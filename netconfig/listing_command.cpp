@@ -11,5 +11,7 @@ CommandLine ListingCommand(const std::wstring& programFolder) {
     const std::wstring listing = FileInFolder(programFolder, kListingFileName);
     if (programFolder.find(L'%') != std::wstring::npos)
         return {Program::Netsh, L"netsh.exe interface show interface", listing};
-    return {Program::Cmd, L"cmd.exe /c netsh interface show interface  >\"" + listing + L"\"", {}};
+    // /d: no AutoRun commands from the registry (a chcp there changes the code page netsh writes
+    // in); /v:off: a "!" in the folder's name is never expanded.
+    return {Program::Cmd, L"cmd.exe /d /v:off /c netsh interface show interface  >\"" + listing + L"\"", {}};
 }

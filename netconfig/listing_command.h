@@ -6,7 +6,7 @@
 
 inline constexpr std::wstring_view kListingFileName = L"ls.txt";
 
-// "cmd.exe /c netsh interface show interface  >"<folder>\ls.txt"". A folder with a % in its
+// "cmd.exe /d /v:off /c netsh interface show interface  >"<folder>\ls.txt"". A folder with a % in its
 // path would let cmd expand %NAME% inside the quotes and write elsewhere: for such a folder
 // netsh.exe is started directly with its output redirected to the same file.
 [[nodiscard]] CommandLine ListingCommand(const std::wstring& programFolder);

@@ -151,6 +151,8 @@ public:
         return ErrorStatus(ERROR_FILE_EXISTS);
     }
 
+    // ReplaceFileW rather than a move: the scheme file keeps its identity, its permissions,
+    // attributes, creation time and streams, where a moved-in file would get the folder's.
     Placement PutInPlace(const FilePath& source, const FilePath& target, std::unique_ptr<FileHold> hold) override {
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
@@ -174,9 +176,12 @@ public:
                        ? ERROR_SUCCESS
                        : ::GetLastError();
         });
-        // Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares). Documented
-        // for any error but 1175-1177: both files keep their names and no backup exists.
-        if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+        // Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares), and shares
+        // where the user may change files but not their permissions: ReplaceFileW opens the new
+        // file with WRITE_DAC, and the probe above showed that the old one may be renamed. Both
+        // files keep their names with any error but 1175-1177, and no backup exists.
+        if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+            error == ERROR_ACCESS_DENIED)
             return MoveOver(from, to, backup, std::move(hold));
         // A file removed while our handle is open is gone only once it closes: let go before
         // looking at what the replace left.

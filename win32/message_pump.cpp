@@ -24,7 +24,9 @@ void DispatchAllButInput(std::optional<WPARAM>& quit) {
         }
         const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
                            (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
-        if (input && !(msg.hwnd && ::GetPropW(msg.hwnd, kUsableWhileWaiting))) continue;
+        // Alt+F4 closes the program like the close box (DefWindowProc makes it SC_CLOSE).
+        const bool altF4 = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4;
+        if (input && !altF4 && !(msg.hwnd && ::GetPropW(msg.hwnd, kUsableWhileWaiting))) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -8,7 +8,7 @@
 namespace win32 {
 
 // Dispatches the messages now waiting, except WM_QUIT (its exit code kept in `quit`) and
-// keyboard and mouse input, which is dropped unless it is for a window marked usable.
+// keyboard and mouse input, which is dropped unless it is Alt+F4 or for a window marked usable.
 void DispatchAllButInput(std::optional<WPARAM>& quit);
 
 // Marks a window (the exit button) as taking input during such waits, or no longer (before it

@@ -32,27 +32,53 @@ std::wstring ProgramFolder() {
     }
 }
 
-std::wstring SystemFolder() {
+namespace {
+
+// The calls that write a text into a buffer and return its length, or the size they need when
+// the buffer is short, or 0 on failure: called again until the text fits.
+template <class Call>
+std::wstring GrownText(Call call) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const UINT length = ::GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+        const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
         if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(length + 1);
     }
 }
 
+bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start) {
+    return !start.empty() && text.size() >= start.size() &&
+           ::CompareStringOrdinal(text.c_str(), static_cast<int>(start.size()), start.c_str(),
+                                  static_cast<int>(start.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+std::wstring SystemFolder() {
+    return GrownText([](wchar_t* buffer, DWORD size) { return ::GetSystemDirectoryW(buffer, size); });
+}
+
 std::wstring NativeProgramFolder() {
     BOOL wow64 = FALSE;
     if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return SystemFolder();
     // The shared Windows folder: GetWindowsDirectoryW gives a per-user one under Terminal Services.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const UINT length = ::GetSystemWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-        if (length == 0) return SystemFolder();
-        if (length < buffer.size()) return std::wstring(buffer.data(), length) + L"\\Sysnative";
-        buffer.resize(length + 1);
-    }
+    const std::wstring windows =
+        GrownText([](wchar_t* buffer, DWORD size) { return ::GetSystemWindowsDirectoryW(buffer, size); });
+    return windows.empty() ? SystemFolder() : windows + L"\\Sysnative";
+}
+
+bool IsInTemporaryFolder(const std::wstring& folder) {
+    const std::wstring temp = GrownText([](wchar_t* buffer, DWORD size) { return ::GetTempPathW(size, buffer); });
+    const std::wstring inside = folder + L"\\";
+    auto longName = [](const std::wstring& path) {
+        return GrownText([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(path.c_str(), buffer, size); });
+    };
+    auto shortName = [](const std::wstring& path) {
+        return GrownText([&](wchar_t* buffer, DWORD size) { return ::GetShortPathNameW(path.c_str(), buffer, size); });
+    };
+    return StartsWithIgnoringCase(inside, temp) || StartsWithIgnoringCase(longName(inside), longName(temp)) ||
+           StartsWithIgnoringCase(shortName(inside), shortName(temp));
 }
 
 }  // namespace win32

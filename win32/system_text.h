@@ -20,4 +20,8 @@ std::wstring SystemFolder();
 // and its 32-bit copies.
 std::wstring NativeProgramFolder();
 
+// Whether folder lies in the user's temporary folder (GetTempPathW), as its long or its short
+// name, compared without case: where a zip program opens an exe from a zip file.
+bool IsInTemporaryFolder(const std::wstring& folder);
+
 }  // namespace win32

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/failure_text.h"
 #include "app/form_layout.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include "fakes/fake_view.h"
 #include "fakes/faulty_file_system.h"
 #include "fakes/temp_folder.h"
+#include "netconfig/address_commands.h"
 #include "textfile/codepage936.h"
 
 namespace {
@@ -217,25 +219,27 @@ TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
 
 TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) {
     view_.schemeText = L"home";
-    runner_.results = {{CommandResult::Outcome::Exited, 0, L""},
-                       {CommandResult::Outcome::Exited, 1, L"\r\n请求的操作需要提升。\r\n\r\n"},
-                       {CommandResult::Outcome::TimedOut, 0, L""},
-                       {CommandResult::Outcome::NotStarted, 0, L""}};  // the interface listing asked afterwards
+    std::wstring flood;  // a netsh that prints a great deal: a few lines of it, each cut short
+    for (int i = 0; i < 1000; ++i) flood += std::wstring(300, L'x') + L"\r\n";
+    runner_.results = {{CommandResult::Outcome::Exited, 1, L"\r\n请求的操作需要提升。\r\n\r\n"},
+                       {CommandResult::Outcome::TimedOut, 0, flood}};
     form_.Command3_Click();
-    ASSERT_EQ(runner_.started.size(), 4u);  // the rest still run, in order
-    EXPECT_EQ(runner_.started[3].text, L"netsh interface show interface");
+    ASSERT_EQ(runner_.started.size(), 2u);  // nothing after a time-out, not even the listing
     ASSERT_EQ(view_.messages.size(), 1u);
     const std::wstring& text = view_.messages[0].text;
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(text.starts_with(L"以下命令未成功执行：\r\n"));
-    EXPECT_EQ(text.find(runner_.started[0].text + L"\r\n"), std::wstring::npos);
-    EXPECT_NE(text.find(runner_.started[1].text + L"\r\n退出代码 1。netsh 的输出：\r\n请求的操作需要提升。\r\n"),
+    EXPECT_NE(text.find(runner_.started[0].text + L"\r\n退出代码 1。netsh 的输出：\r\n请求的操作需要提升。\r\n"),
               std::wstring::npos);
-    EXPECT_NE(text.find(runner_.started[2].text + L"\r\n超过 30 秒仍未结束，已被终止。"), std::wstring::npos);
+    EXPECT_NE(text.find(runner_.started[1].text + L"\r\n超过 30 秒仍未结束，已被终止。"), std::wstring::npos);
+    EXPECT_NE(text.find(L"netsh interface ip add dns Name=以太网   114.114.114.114\r\n未执行：前一条命令超时。"),
+              std::wstring::npos);
+    EXPECT_LT(std::count(text.begin(), text.end(), L'\n'), 25) << text.size();
+    EXPECT_LT(text.size(), 1500u);
     // Elevated: the closing part names only the time-out.
-    EXPECT_TRUE(text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止：netsh 可能正忙，请稍后再试。"))
+    EXPECT_TRUE(text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止，后面的命令没有执行：netsh "
+                               L"可能正忙，请稍后再试。"))
         << Narrow(text);
-    EXPECT_EQ(text.find(L"管理员"), std::wstring::npos);
     EXPECT_EQ(text.find(L"配置成功"), std::wstring::npos);
 }
 
@@ -254,10 +258,12 @@ TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
         L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。";
     const std::wstring rename =
         L"· 方案总是应用到名为“以太网”的网卡，这台电脑没有这个名字的网卡，只有 “以太网 "
-        L"2”、“WLAN”：可以把要用的网卡改名为“以太网”（控制面板 → 网络和 Internet → 网络连接，右键点击网卡 → 重命名）。";
+        L"2”、“WLAN”：可以把要用的网卡改名为“以太网”（按 Win+R，输入 ncpa.cpl，回车，在“网络连接”中右键点击网卡 → "
+        L"重命名）。";
     const std::wstring enable =
-        L"· 网卡“以太网”已被禁用：请在 控制面板 → 网络和 Internet → 网络连接 中右键点击它 → 启用。";
+        L"· 网卡“以太网”已被禁用：请按 Win+R，输入 ncpa.cpl，回车，在“网络连接”中右键点击它 → 启用。";
     const std::wstring netsh = L"请查看上面 netsh 给出的原因。";
+    const std::wstring unreadable = L"\r\n· 无法读出这台电脑的网卡列表，不能判断是否有名为“以太网”的网卡。\r\n" + netsh;
     struct Case {
         bool elevated;
         CommandResult listing;
@@ -269,7 +275,11 @@ TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
         {false, {CommandResult::Outcome::Exited, 0, header + others}, admin + L"\r\n" + rename},
         {true, {CommandResult::Outcome::Exited, 0, header + disabled}, L"\r\n" + enable},
         {true, {CommandResult::Outcome::Exited, 0, header + wired}, L"\r\n" + netsh},
-        {true, {CommandResult::Outcome::NotStarted, 0, L""}, L"\r\n" + netsh},  // nothing known about interfaces
+        // Nothing known about the interfaces: no listing, a header of another language, names the code page lost.
+        {true, {CommandResult::Outcome::NotStarted, 0, L""}, unreadable},
+        {true, {CommandResult::Outcome::Exited, 0, L"Verwaltungsstatus  Status\r\n----------\r\nAktiviert  x\r\n"}, unreadable},
+        {true, {CommandResult::Outcome::Exited, 0, header + L"已启用            已连接            专用               ???\r\n"},
+         unreadable},
     };
     for (const Case& c : cases) {
         runner_.elevated = c.elevated;
@@ -311,12 +321,18 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n已结束，但无法读取它的结果：拒绝访问。"),
               std::wstring::npos);
 
-    view_.messages.clear();
-    runner_.started.clear();
-    form_.Command4_Click();
-    EXPECT_EQ(runner_.started.size(), 2u);
-    ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_EQ(view_.messages[0].text, L"配置成功");
+    // netsh's answer, with a non-zero exit, on an interface already on DHCP: what was asked for holds.
+    for (const wchar_t* already : {L"已在此接口上启用 DHCP。\r\n", L"\r\nDHCP is already enabled on this interface.\r\n"}) {
+        view_.messages.clear();
+        runner_.started.clear();
+        runner_.results = {{CommandResult::Outcome::Exited, 1, already}};
+        form_.Command4_Click();
+        EXPECT_EQ(runner_.started.size(), 2u);
+        ASSERT_EQ(view_.messages.size(), 1u);
+        EXPECT_EQ(view_.messages[0].text, L"配置成功");
+    }
+    // The same words from any other line are no success.
+    EXPECT_FALSE(HasTakenEffect(DhcpCommandLines()[1], {CommandResult::Outcome::Exited, 1, L"已在此接口上启用 DHCP。"}));
 }
 
 // --- adapter discovery ---------------------------------------------------------------------
@@ -338,7 +354,7 @@ TEST_F(Form1Test, ListingIsStartedBeforeTheWelcomeAndReadWhenFinishedThenRemoved
     ASSERT_EQ(runner_.started.size(), 1u);
     EXPECT_EQ(runner_.started[0].program, Program::Cmd);
     EXPECT_EQ(runner_.started[0].text,
-              L"cmd.exe /c netsh interface show interface  >\"" + folder_.path().wstring() + L"\\ls.txt\"");
+              L"cmd.exe /d /v:off /c netsh interface show interface  >\"" + folder_.path().wstring() + L"\\ls.txt\"");
     const std::wstring start = L"Start:" + runner_.started[0].text;
     EXPECT_LT(Position(start), Position(L"Message:" + view_.messages[0].text));
     EXPECT_LT(Position(L"Message:" + view_.messages[0].text), Position(L"ClearAdapters"));
@@ -418,6 +434,18 @@ TEST_F(Form1Test, ThreeAddsGiveThreeSevenLineBlocksAndReloadEachTime) {
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"office", L"home"}));
     EXPECT_EQ(view_.prompts[0], L"输入 当前方案 的名称|输入 当前方案 的名称");
     EXPECT_TRUE(view_.messages.empty());  // an add shows no message
+}
+
+TEST_F(Form1Test, AnAddFromTheTemporaryFolderSavesAndSaysToUnzipFirst) {
+    Form1 form(view_, runner_, fs_, clock_, {folder_.path().wstring(), true});
+    view_.form = &form;
+    view_.answers = {L"home"};
+    form.Command5_Click();
+    view_.form = &form_;
+    EXPECT_EQ(ReadBytes(SchemeFile()), kHomeBlock);
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"临时"), std::wstring::npos);
+    EXPECT_NE(view_.messages[0].text.find(L"解压"), std::wstring::npos);
 }
 
 TEST_F(Form1Test, NamesAndValuesAreStoredExactlyAsTyped) {
@@ -634,6 +662,20 @@ TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
     ASSERT_EQ(files.size(), 2u);
     ASSERT_EQ(view_.messages.size(), 1u);
     EXPECT_NE(view_.messages[0].text.find(folder_ / (files[0] == "ui.kvo" ? files[1] : files[0])), std::wstring::npos);
+}
+
+TEST(FailureText, LongPathsAreBrokenIntoLinesThatFitTheBoxAndKeepEveryCharacter) {
+    const std::wstring path = L"C:\\" + std::wstring(70, L'a') + L"\\b\\" + std::wstring(30, L'c') + L"\\ui.kvo";
+    std::wstring shown = QuotedPath(path);
+    size_t longest = 0;
+    for (size_t start = 0, end; start <= shown.size(); start = end + 2) {
+        end = std::min(shown.find(L"\r\n", start), shown.size());
+        longest = std::max(longest, end - start);
+    }
+    EXPECT_LE(longest, 60u);
+    std::erase(shown, L'\r');
+    std::erase(shown, L'\n');
+    EXPECT_EQ(shown, Quoted(path));
 }
 
 TEST_F(Form1Test, DeleteWorksBeyond32767Lines) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "netconfig/command_runner.h"
+#include "textfile/codepage936.h"
 
 class FakeRunner final : public CommandRunner {
 public:
@@ -29,6 +30,7 @@ public:
         return std::make_unique<Started>(*this, command, result, std::exchange(runningFor, 0));
     }
     bool RunsElevated() const override { return elevated; }
+    std::wstring DecodeOutput(std::string_view bytes) const override { return Codepage936().Decode(bytes); }
 
 private:
     class Started final : public StartedCommand {

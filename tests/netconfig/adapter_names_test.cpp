@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "textfile/codepage936.h"
 
 namespace {
 
@@ -28,23 +27,15 @@ TEST(AdapterName, EdgeCasesOfTheRule) {
 }
 
 TEST(AdapterNames, ListingKeepsOrderAndDuplicates) {
-    Codepage936 codepage;
-    const std::string gbk =
-        codepage
-            .Encode(
-                L"\r\n"
-                L"管理员状态     状态           类型             接口名称\r\n"
-                L"-------------------------------------------------------------------------\r\n"
-                L"已启用            已连接            专用               以太网\r\n"
-                L"已禁用            已断开连接        专用               蓝牙\r\n"
-                L"已启用            已断开连接        专用               以太网 2\r\n"
-                L"已启用            已连接            专用               以太网\r\n"
-                L"已启用            已连接            专\r\n"
-                L"已启用            已连接            专用               vEthernet (Default Switch)\r\n"
-                L"\r\n")
-            .bytes;
-    ASSERT_FALSE(gbk.empty());
-    EXPECT_EQ(AdapterNames(TextLines(gbk, codepage)),
+    EXPECT_EQ(AdapterNames(L"\r\n"
+                           L"管理员状态     状态           类型             接口名称\r\n"
+                           L"-------------------------------------------------------------------------\r\n"
+                           L"已启用            已连接            专用               以太网\r\n"
+                           L"已禁用            已断开连接        专用               蓝牙\r\n"
+                           L"已启用            已断开连接        专用               以太网 2\n"
+                           L"已启用            已连接            专用               以太网\r\n"
+                           L"已启用            已连接            专\r\n"
+                           L"已启用            已连接            专用               vEthernet (Default Switch)"),
               (std::vector<std::wstring>{L"以太网", L"以太网2", L"以太网", L"vEthernet(DefaultSwitch)"}));
 }
 
@@ -79,6 +70,7 @@ TEST(InterfaceTable, RowsKeepTheirNamesWithSpacesAndTheirStates) {
 
     EXPECT_TRUE(ParseInterfaceTable(L"").empty());
     EXPECT_TRUE(ParseInterfaceTable(L"以下命令没有找到: show interface。\r\n").empty());  // no table
+    EXPECT_TRUE(ParseInterfaceTable(L"Verwaltungsstatus  Status\r\n------------------\r\nAktiviert  Verbunden\r\n").empty());
 }
 
 }  // namespace

@@ -36,19 +36,19 @@ TEST(AddressCommands, DhcpLines) {
 TEST(ListingCommand, GoesThroughCmdUnlessTheFolderHoldsAPercentSign) {
     const CommandLine plain = ListingCommand(L"C:\\Tools");
     EXPECT_EQ(plain.program, Program::Cmd);
-    EXPECT_EQ(plain.text, L"cmd.exe /c netsh interface show interface  >\"C:\\Tools\\ls.txt\"");
+    EXPECT_EQ(plain.text, L"cmd.exe /d /v:off /c netsh interface show interface  >\"C:\\Tools\\ls.txt\"");
     EXPECT_TRUE(plain.outputFile.empty());
 
     const CommandLine odd = ListingCommand(L"D:\\网络 工具 (x86) & ^ 1");
     EXPECT_EQ(odd.program, Program::Cmd);
-    EXPECT_EQ(odd.text, L"cmd.exe /c netsh interface show interface  >\"D:\\网络 工具 (x86) & ^ 1\\ls.txt\"");
+    EXPECT_EQ(odd.text, L"cmd.exe /d /v:off /c netsh interface show interface  >\"D:\\网络 工具 (x86) & ^ 1\\ls.txt\"");
 
     const CommandLine percent = ListingCommand(L"C:\\%OS%\\bin");
     EXPECT_EQ(percent.program, Program::Netsh);
     EXPECT_EQ(percent.text, L"netsh.exe interface show interface");
     EXPECT_EQ(percent.outputFile, L"C:\\%OS%\\bin\\ls.txt");
 
-    EXPECT_EQ(ListingCommand(L"C:\\").text, L"cmd.exe /c netsh interface show interface  >\"C:\\ls.txt\"");
+    EXPECT_EQ(ListingCommand(L"C:\\").text, L"cmd.exe /d /v:off /c netsh interface show interface  >\"C:\\ls.txt\"");
 }
 
 }  // namespace

@@ -88,12 +88,13 @@ TEST_F(ApplySchemeTest, AFailingNetshIsReportedWithItsOwnWordsForEachLine) {
     EXPECT_EQ(seen[0].text.find(L"配置成功"), std::wstring::npos);
 }
 
-// The close box, or the exit button, while netsh takes seconds: the program ends at once and
-// netsh finishes its change on its own. Other clicks meanwhile are dropped.
+// The close box, the exit button or Alt+F4, while netsh takes seconds: the program ends at once
+// and netsh finishes its change on its own. Other clicks meanwhile are dropped.
 TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetshRuns) {
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3000");
-    for (bool exitButton : {false, true}) {
-        SCOPED_TRACE(exitButton ? "exit button" : "close box");
+    for (int way = 0; way < 3; ++way) {
+        const bool exitButton = way == 1;
+        SCOPED_TRACE(way);
         if (!window_) SetUp();
         ::DeleteFileW(log_path_.c_str());
         ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
@@ -105,8 +106,10 @@ TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetsh
         if (exitButton) {
             post(window_->Control(ControlId::Command2), WM_LBUTTONDOWN);
             post(window_->Control(ControlId::Command2), WM_LBUTTONUP);
-        } else {
+        } else if (way == 0) {
             ::PostMessageW(window_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            ::PostMessageW(window_->Control(ControlId::Command3), WM_SYSKEYDOWN, VK_F4, 1 | (KF_ALTDOWN << 16));
         }
         const HWND main = window_->hwnd();
         const auto clicked = std::chrono::steady_clock::now();

@@ -6,6 +6,7 @@
 
 #include "app/main_window_win32.h"
 #include "fakes/temp_folder.h"
+#include "win32/system_text.h"
 #include "window_helpers.h"
 
 namespace {
@@ -58,6 +59,19 @@ void RunToMainWindow(const std::wstring& exe, const std::wstring& folder) {
     ::TerminateProcess(info.hProcess, 1);  // only if it is still there
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
+}
+
+// Where a zip program opens the exe: the user's temporary folder, by any spelling of its name.
+TEST(Program, KnowsWhenItRunsFromTheTemporaryFolder) {
+    TempFolder folder;
+    std::wstring upper = folder.path().wstring();
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::towupper);
+    EXPECT_TRUE(win32::IsInTemporaryFolder(folder.path().wstring()));
+    EXPECT_TRUE(win32::IsInTemporaryFolder(upper));
+    EXPECT_FALSE(win32::IsInTemporaryFolder(win32::SystemFolder()));
+    const std::wstring temp = folder.path().parent_path().wstring();
+    EXPECT_TRUE(win32::IsInTemporaryFolder(temp));
+    EXPECT_FALSE(win32::IsInTemporaryFolder(temp + L"orary"));  // a sibling whose name starts the same
 }
 
 // DLLs planted beside the exe under the names of system DLLs it uses are never loaded.
