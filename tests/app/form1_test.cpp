@@ -661,7 +661,10 @@ TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
     const auto files = folder_.Files();
     ASSERT_EQ(files.size(), 2u);
     ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_NE(view_.messages[0].text.find(folder_ / (files[0] == "ui.kvo" ? files[1] : files[0])), std::wstring::npos);
+    std::wstring told = view_.messages[0].text;  // long paths come broken into lines
+    std::erase(told, L'\r');
+    std::erase(told, L'\n');
+    EXPECT_NE(told.find(folder_ / (files[0] == "ui.kvo" ? files[1] : files[0])), std::wstring::npos);
 }
 
 TEST(FailureText, LongPathsAreBrokenIntoLinesThatFitTheBoxAndKeepEveryCharacter) {
