@@ -39,12 +39,16 @@ std::wstring Quoted(const std::wstring& text) { return L"\u201C" + text + L"\u20
 std::wstring QuotedPath(const FilePath& path) {
     std::wstring text = L"\u201C";
     size_t column = 1;
+    auto breakLine = [&] {
+        text += L"\r\n";
+        column = 0;
+    };
     for (size_t i = 0; i < path.size();) {
         const size_t separator = path.find_first_of(L"\\/", i);
         const size_t end = separator == FilePath::npos ? path.size() : separator + 1;  // a part and its separator
-        if (column > 1 && column + (end - i) > kPathLineChars) text += L"\r\n", column = 0;
+        if (column > 1 && column + (end - i) > kPathLineChars) breakLine();
         for (; i < end; ++i, ++column) {
-            if (column == kPathLineChars) text += L"\r\n", column = 0;
+            if (column == kPathLineChars) breakLine();
             text += path[i];
         }
     }
@@ -71,7 +75,8 @@ std::wstring DescribeCauses(const FailureCauses& causes, std::chrono::seconds bo
     if (causes.notElevated)
         text += L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。\r\n";
     if (causes.timedOut)
-        text += L"· 有命令超过 " + Seconds(bound) + L" 秒仍未结束，已被终止，后面的命令没有执行：netsh "
+        text += L"· 有命令超过 " + Seconds(bound) +
+                L" 秒仍未结束，已被终止，后面的命令没有执行：netsh "
                 L"可能正忙，请稍后再试。\r\n";
     switch (causes.wired) {
     case FailureCauses::Wired::Missing: {

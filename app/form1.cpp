@@ -161,15 +161,14 @@ void Form1::Command1_Click() {
         return Warn(L"无法读取方案文件" + file + L"，" + nothing + L"。\r\n" + outcome.detail);
     case DeleteOutcome::Kind::NoSelection: return Warn(L"请先在“选择方案”中选出要删除的方案。" + nothing + L"。");
     case DeleteOutcome::Kind::NoSuchName:
-        return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），" + nothing +
-                    L"。");
+        return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），" + nothing + L"。");
     case DeleteOutcome::Kind::WriteFailed:
         return Warn(L"无法改写方案文件" + file + L"，" + nothing + L"，文件保持原样。\r\n" + outcome.detail +
                     LeftoverNote(outcome.leftover));
     case DeleteOutcome::Kind::Stranded:
         return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
-                    QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
-                    outcome.detail);
+                    QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) +
+                    L"。\r\n" + outcome.detail);
     case DeleteOutcome::Kind::KeepsChanging:
         return Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，" + nothing +
                     L"。请关闭正在改动它的程序后再试。" + LeftoverNote(outcome.leftover));
@@ -207,7 +206,8 @@ void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
             auto command = runner_.Start({Program::Netsh, lines[i], {}});
             if (!command->WaitFor(kCommandBound) && view_.Closing()) return command->LetRun();
             const CommandResult result = command->Finish();
-            if (!HasTakenEffect(lines[i], result)) failures += L"\r\n" + DescribeFailure(lines[i], result, kCommandBound);
+            if (!HasTakenEffect(lines[i], result))
+                failures += L"\r\n" + DescribeFailure(lines[i], result, kCommandBound);
             timedOut = result.outcome == CommandResult::Outcome::TimedOut;
         }
         if (!failures.empty()) causes = LikelyCauses(timedOut);
@@ -256,8 +256,9 @@ void Form1::Command5_Click() {
     if (!written.ok()) return Warn(L"无法写入方案文件" + file + L"，方案未保存，文件保持原样。\r\n" + written.detail());
     if (!closed.ok()) Warn(L"关闭方案文件" + file + L"时出错，方案可能未完整保存。\r\n" + closed.detail());
     if (in_temporary_folder_)
-        Warn(L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
-             L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。");
+        Warn(
+            L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
+            L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。");
     Readtxt();
 }
 

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-
 // A line beginning with 已启用 yields, once every U+0020 is removed, what follows the first 专
 // and the character after it (the interface type 专用); other lines yield nothing.
 [[nodiscard]] std::optional<std::wstring> AdapterName(std::wstring_view line);

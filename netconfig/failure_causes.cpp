@@ -15,8 +15,8 @@ FailureCauses DiagnoseFailure(bool elevated, bool timedOut, const CommandResult*
     const bool unreadable = rows.empty() || std::any_of(rows.begin(), rows.end(), [](const InterfaceRow& row) {
                                 return row.name.find_first_of(L"?\uFFFD") != std::wstring::npos;
                             });
-    const auto wired = std::find_if(rows.begin(), rows.end(),
-                                    [](const InterfaceRow& row) { return row.name == kWiredInterface; });
+    const auto wired =
+        std::find_if(rows.begin(), rows.end(), [](const InterfaceRow& row) { return row.name == kWiredInterface; });
     if (wired != rows.end()) {
         causes.wired = wired->Disabled() ? FailureCauses::Wired::Disabled : FailureCauses::Wired::Present;
     } else if (unreadable) {

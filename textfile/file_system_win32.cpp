@@ -276,8 +276,8 @@ private:
     // but it can rename one that shares delete, so the old file goes to the backup name first.
     Placement MoveOver(const std::wstring& from, const std::wstring& to, const std::wstring& backup,
                        std::unique_ptr<FileHold> hold) {
-        const DWORD error = Retrying(
-            [&] { return calls_.moveFile(to.c_str(), backup.c_str(), 0) ? ERROR_SUCCESS : ::GetLastError(); });
+        const DWORD error =
+            Retrying([&] { return calls_.moveFile(to.c_str(), backup.c_str(), 0) ? ERROR_SUCCESS : ::GetLastError(); });
         Status moved = error == ERROR_SUCCESS ? Move(from, to) : ErrorStatus(error);
         hold.reset();
         return Settle(std::move(moved), from, to, error == ERROR_SUCCESS ? backup : std::wstring());

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev googletest
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-          libbenchmark-dev clang-14 libclang-rt-14-dev wine wine64
+          libbenchmark-dev clang-14 libclang-rt-14-dev clang-format-14 wine wine64
           xvfb xauth x11-apps xdotool imagemagick locales fonts-wqy-microhei fonts-wine)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

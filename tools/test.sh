@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
+# Every source file laid out as .clang-format says.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 for preset in host mingw mingw-x86; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

@@ -237,8 +237,9 @@ TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) 
     EXPECT_LT(std::count(text.begin(), text.end(), L'\n'), 25) << text.size();
     EXPECT_LT(text.size(), 1500u);
     // Elevated: the closing part names only the time-out.
-    EXPECT_TRUE(text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止，后面的命令没有执行：netsh "
-                               L"可能正忙，请稍后再试。"))
+    EXPECT_TRUE(
+        text.ends_with(L"\r\n· 有命令超过 30 秒仍未结束，已被终止，后面的命令没有执行：netsh "
+                       L"可能正忙，请稍后再试。"))
         << Narrow(text);
     EXPECT_EQ(text.find(L"配置成功"), std::wstring::npos);
 }
@@ -277,8 +278,12 @@ TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
         {true, {CommandResult::Outcome::Exited, 0, header + wired}, L"\r\n" + netsh},
         // Nothing known about the interfaces: no listing, a header of another language, names the code page lost.
         {true, {CommandResult::Outcome::NotStarted, 0, L""}, unreadable},
-        {true, {CommandResult::Outcome::Exited, 0, L"Verwaltungsstatus  Status\r\n----------\r\nAktiviert  x\r\n"}, unreadable},
-        {true, {CommandResult::Outcome::Exited, 0, header + L"已启用            已连接            专用               ???\r\n"},
+        {true,
+         {CommandResult::Outcome::Exited, 0, L"Verwaltungsstatus  Status\r\n----------\r\nAktiviert  x\r\n"},
+         unreadable},
+        {true,
+         {CommandResult::Outcome::Exited, 0,
+          header + L"已启用            已连接            专用               ???\r\n"},
          unreadable},
     };
     for (const Case& c : cases) {
@@ -322,7 +327,8 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
               std::wstring::npos);
 
     // netsh's answer, with a non-zero exit, on an interface already on DHCP: what was asked for holds.
-    for (const wchar_t* already : {L"已在此接口上启用 DHCP。\r\n", L"\r\nDHCP is already enabled on this interface.\r\n"}) {
+    for (const wchar_t* already :
+         {L"已在此接口上启用 DHCP。\r\n", L"\r\nDHCP is already enabled on this interface.\r\n"}) {
         view_.messages.clear();
         runner_.started.clear();
         runner_.results = {{CommandResult::Outcome::Exited, 1, already}};
@@ -332,7 +338,8 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
         EXPECT_EQ(view_.messages[0].text, L"配置成功");
     }
     // The same words from any other line are no success.
-    EXPECT_FALSE(HasTakenEffect(DhcpCommandLines()[1], {CommandResult::Outcome::Exited, 1, L"已在此接口上启用 DHCP。"}));
+    EXPECT_FALSE(
+        HasTakenEffect(DhcpCommandLines()[1], {CommandResult::Outcome::Exited, 1, L"已在此接口上启用 DHCP。"}));
 }
 
 // --- adapter discovery ---------------------------------------------------------------------

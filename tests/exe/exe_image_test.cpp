@@ -105,7 +105,9 @@ struct Exe {
 };
 const Exe kExes[] = {{NETSCHEME_EXE_X64, 0x8664}, {NETSCHEME_EXE_X86, 0x14C}};
 
-std::string Utf16(const std::u16string& text) { return std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size()); }
+std::string Utf16(const std::u16string& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size());
+}
 
 // Windows refuses to start an image whose subsystem version is newer than itself.
 TEST(ExeImage, IsAGuiProgramForItsMachineThatWindows7Starts) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 TEST(AdapterName, EnabledLinesGiveWhatFollowsTheTwoCharacterTypeWithSpacesRemoved) {
@@ -70,7 +69,8 @@ TEST(InterfaceTable, RowsKeepTheirNamesWithSpacesAndTheirStates) {
 
     EXPECT_TRUE(ParseInterfaceTable(L"").empty());
     EXPECT_TRUE(ParseInterfaceTable(L"以下命令没有找到: show interface。\r\n").empty());  // no table
-    EXPECT_TRUE(ParseInterfaceTable(L"Verwaltungsstatus  Status\r\n------------------\r\nAktiviert  Verbunden\r\n").empty());
+    EXPECT_TRUE(
+        ParseInterfaceTable(L"Verwaltungsstatus  Status\r\n------------------\r\nAktiviert  Verbunden\r\n").empty());
 }
 
 }  // namespace
