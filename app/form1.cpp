@@ -98,7 +98,7 @@ void Form1::Readtxt() {
 
 void Form1::readPcNet() {
     // An old listing that cannot be removed must never pass for this computer's adapters.
-    listing_fresh_ = fs_.RemoveFile(JoinPath(program_folder_, kListingFileName)).ok();
+    listing_fresh_ = fs_.RemoveFile(ListingFile(program_folder_)).ok();
     listing_ = runner_.Start(ListingCommand(program_folder_));
     view_.ShowMessage(std::wstring(kWelcome), MessageIcon::None);
     view_.ClearAdapterList();
@@ -121,7 +121,7 @@ void Form1::ListingTick() {
 void Form1::FinishListing(bool fill) {
     const CommandResult result = listing_->Finish();  // past its bound: ended, and not read
     listing_.reset();                                 // lets go of the listing file
-    const FilePath path = JoinPath(program_folder_, kListingFileName);
+    const FilePath path = ListingFile(program_folder_);
     // Only a listing that succeeded: cmd refused to write the file, or netsh failed, otherwise.
     if (fill && listing_fresh_ && result.Succeeded()) {
         const ReadResult listing = fs_.ReadFile(path);

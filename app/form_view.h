@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "schemes/scheme_file.h"
+#include "schemes/address_fields.h"
 
 inline constexpr std::chrono::milliseconds kListingTick{100};
 

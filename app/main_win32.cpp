@@ -25,9 +25,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SystemClock clock;
     const std::wstring folder = win32::ProgramFolder();
     MainWindow window(*runner, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});
-    if (!window.Create()) {
+    if (const Status made = window.Create(); !made.ok()) {
         const std::wstring title(kProgramTitle);
-        ::MessageBoxW(nullptr, L"无法创建主窗口。", title.c_str(), MB_OK | MB_ICONERROR);
+        ::MessageBoxW(nullptr, (L"无法创建主窗口。\r\n" + made.detail()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
         return 1;
     }
     window.LoadAndShow();

@@ -5,6 +5,7 @@
 #include "text_prompt_win32.h"
 #include "win32/message_pump.h"
 #include "win32/system_library.h"
+#include "win32/system_text.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ MainWindow::~MainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-bool MainWindow::Create() {
+Status MainWindow::Create() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -94,7 +95,8 @@ bool MainWindow::Create() {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kMainWindowClass;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return Status::Error(win32::ErrorText(::GetLastError()));
 
     owner_.reset(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
 
@@ -113,8 +115,10 @@ bool MainWindow::Create() {
     const int y = monitor.rcWork.top + (monitor.rcWork.bottom - monitor.rcWork.top - height) / 2;
 
     const std::wstring title(kProgramTitle);
-    return ::CreateWindowExW(kExStyle, kMainWindowClass, title.c_str(), kStyle, x, y, width, height, owner_.get(),
-                             nullptr, instance, this) != nullptr;
+    if (!::CreateWindowExW(kExStyle, kMainWindowClass, title.c_str(), kStyle, x, y, width, height, owner_.get(),
+                           nullptr, instance, this))
+        return Status::Error(win32::ErrorText(::GetLastError()));
+    return Status::Ok();
 }
 
 void MainWindow::LoadAndShow() {

@@ -22,8 +22,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates the window, hidden, with every control at its initial value.
-    [[nodiscard]] bool Create();
+    // Creates the window, hidden, with every control at its initial value; else the system's reason.
+    [[nodiscard]] Status Create();
     // Form_Load, then the window is shown centred with the focus on Command2.
     void LoadAndShow();
     // Makes the controls Form_Load does not need before the welcome box (a timer does it while

@@ -1,14 +1,10 @@
 #include "listing_command.h"
 
-std::wstring FileInFolder(const std::wstring& programFolder, std::wstring_view name) {
-    std::wstring path = programFolder;
-    if (path.empty() || (path.back() != L'\\' && path.back() != L'/')) path += L'\\';
-    path += name;
-    return path;
-}
+FilePath ListingFile(const FilePath& programFolder) { return JoinPath(programFolder, kListingFileName); }
 
 CommandLine ListingCommand(const std::wstring& programFolder) {
-    const std::wstring listing = FileInFolder(programFolder, kListingFileName);
+    // Spelt as Windows spells it, also where the tests run natively.
+    const std::wstring listing = JoinPath(programFolder, kListingFileName, L'\\');
     if (programFolder.find(L'%') != std::wstring::npos)
         return {Program::Netsh, L"netsh.exe interface show interface", listing};
     // /d: no AutoRun commands from the registry (a chcp there changes the code page netsh writes

@@ -11,5 +11,5 @@ inline constexpr std::wstring_view kListingFileName = L"ls.txt";
 // netsh.exe is started directly with its output redirected to the same file.
 [[nodiscard]] CommandLine ListingCommand(const std::wstring& programFolder);
 
-// programFolder + "\" + name, as the command line spells it.
-[[nodiscard]] std::wstring FileInFolder(const std::wstring& programFolder, std::wstring_view name);
+// Where the listing command writes: the program folder's ls.txt.
+[[nodiscard]] FilePath ListingFile(const FilePath& programFolder);

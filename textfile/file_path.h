@@ -13,9 +13,10 @@ inline constexpr wchar_t kPathSeparator = L'/';
 #endif
 
 // folder + separator + name; no second separator after a folder that ends in one ("C:\").
-[[nodiscard]] inline FilePath JoinPath(const FilePath& folder, std::wstring_view name) {
+[[nodiscard]] inline FilePath JoinPath(const FilePath& folder, std::wstring_view name,
+                                       wchar_t separator = kPathSeparator) {
     FilePath path = folder;
-    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += kPathSeparator;
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += separator;
     path += name;
     return path;
 }

@@ -50,7 +50,7 @@ TEST(FileSystem, AppendCreatesTheFileAndStartsEachBlockOnALineOfItsOwn) {
     }
 }
 
-TEST(FileSystem, AtomicWriteReplacesOrCreatesAndLeavesNoTemporaryFile) {
+TEST(FileSystem, RewriteFilePutsTheNewFileInPlaceOrCreatesItAndLeavesNoTemporaryFile) {
     TempFolder folder;
     auto fs = MakeSystemFileSystem();
     ASSERT_TRUE(RewriteFile(*fs, folder / "ui.kvo", "first").ok());
@@ -60,7 +60,7 @@ TEST(FileSystem, AtomicWriteReplacesOrCreatesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"ui.kvo"});
 }
 
-TEST(FileSystem, AtomicWriteThatFailsAtAnyStepLeavesTheOldFileWholeAndNoTemporaryFile) {
+TEST(FileSystem, RewriteFileThatFailsAtAnyStepLeavesTheOldFileWholeAndNoTemporaryFile) {
     for (FaultStep step :
          {FaultStep::CreateTemp, FaultStep::Write, FaultStep::Sync, FaultStep::Close, FaultStep::Replace}) {
         TempFolder folder;

@@ -18,7 +18,7 @@ protected:
 
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
-        ASSERT_TRUE(window_->Create());
+        ASSERT_TRUE(window_->Create().ok());
         wintest::DialogWatcher watcher;
         window_->LoadAndShow();
         wintest::Pump();
@@ -129,7 +129,7 @@ TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenIt
     window_.reset();
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
     window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
-    ASSERT_TRUE(window_->Create());
+    ASSERT_TRUE(window_->Create().ok());
     const auto start = std::chrono::steady_clock::now();
     {
         wintest::DialogWatcher watcher;

@@ -27,7 +27,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(runner_, *fs_, clock_, folder_.path().wstring());
-        ASSERT_TRUE(window_->Create());
+        ASSERT_TRUE(window_->Create().ok());
         FinishByTimer(*window_);
     }
 
@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) { ExpectTwipsLayout(
 // (and 7 GetDpiForMonitor): their fallbacks must give the window the system DPI's twips layout.
 TEST_F(MainWindowTest, WithoutTheNewerDpiFunctionsTheWindowHasTheSameTwipsLayoutAndFonts) {
     MainWindow windows7(runner_, *fs_, clock_, folder_.path().wstring(), DpiFunctions::Windows7());
-    ASSERT_TRUE(windows7.Create());
+    ASSERT_TRUE(windows7.Create().ok());
     FinishByTimer(windows7);
     EXPECT_EQ(windows7.dpi(), ExpectedDpi());  // the system DPI, never a fixed 96
     auto size = [](HWND window, bool client) {
