@@ -81,34 +81,9 @@ public:
     ~Win32Command() override { End(); }
 
     bool WaitFor(std::chrono::milliseconds bound) override {
-        if (finished_) return true;
-        const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(bound.count());
-        std::optional<WPARAM> quit;
-        for (;;) {
-            Drain();
-            if (::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) {
-                Drain();
-                DWORD code = 0;
-                // An exit code that cannot be read is no success.
-                if (calls_.getExitCodeProcess(process_.process.get(), &code))
-                    finished_ = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
-                else
-                    finished_ = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
-                // Under Wine the child's handles (a redirected output file among them) stay
-                // open while its process handle does: let go now, so the caller can remove it.
-                Release();
-                break;
-            }
-            const ULONGLONG now = ::GetTickCount64();
-            if (now >= deadline || quit) break;  // a WM_QUIT: the program is closing
-            // Short slices so the pipe is drained while the child writes (a full pipe stalls it).
-            const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
-            HANDLE process = process_.process.get();
-            if (::MsgWaitForMultipleObjectsEx(1, &process, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-                WAIT_OBJECT_0 + 1)
-                win32::DispatchAllButInput(quit);
-        }
-        win32::PostHeldQuit(quit);
+        // Short slices so the pipe is drained while the child writes (a full pipe stalls it).
+        (void)win32::WaitKeepingWindowsPainted(process_.process.get(), static_cast<DWORD>(bound.count()), 50,
+                                               [this] { return Ended(); });
         return finished_.has_value();
     }
 
@@ -130,6 +105,24 @@ public:
     }
 
 private:
+    // Whether it has ended; if so, its result is kept and its handles are let go.
+    bool Ended() {
+        if (finished_) return true;
+        Drain();
+        if (::WaitForSingleObject(process_.process.get(), 0) != WAIT_OBJECT_0) return false;
+        Drain();
+        DWORD code = 0;
+        // An exit code that cannot be read is no success.
+        if (calls_.getExitCodeProcess(process_.process.get(), &code))
+            finished_ = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
+        else
+            finished_ = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
+        // Under Wine the child's handles (a redirected output file among them) stay open while
+        // its process handle does: let go now, so the caller can remove it.
+        Release();
+        return true;
+    }
+
     // Never a blocking ReadFile: a grandchild may still hold the pipe open after the child ended.
     void Drain() {
         if (!output_read_) return;

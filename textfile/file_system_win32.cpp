@@ -1,10 +1,11 @@
 // Win32 file access. Temporary file + FlushFileBuffers + ReplaceFileW for rewrites; Wine's
-// ReplaceFileW fails on bare relative names, so every path is made absolute first.
+// ReplaceFileW fails on bare relative names, so every path is made absolute first, once per call.
 #include "file_system_win32.h"
 
 #include <vector>
 
-#include "win32/message_pump.h"
+#include "file_calls_win32.h"
+#include "replace_file_win32.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
@@ -12,10 +13,6 @@ namespace {
 
 using win32::UniqueFile;
 
-constexpr ULONGLONG kLockPatienceMs = 2000;  // virus scanners and indexers let go within this
-constexpr DWORD kRetryPauseMs = 100;
-
-Status ErrorStatus(DWORD error) { return Status::Error(win32::ErrorText(error)); }
 Status LastError() { return ErrorStatus(::GetLastError()); }
 
 std::wstring Absolute(const FilePath& path) {
@@ -26,14 +23,6 @@ std::wstring Absolute(const FilePath& path) {
     if (length == 0 || length >= size) return path;
     absolute.resize(length);
     return absolute;
-}
-
-bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// What another program holding the file for a moment gives.
-bool IsBriefLock(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
 Status WriteAll(HANDLE file, std::string_view bytes) {
@@ -122,7 +111,7 @@ public:
         const std::wstring absolute = Absolute(path);
         if (Status readOnly = RefuseReadOnly(absolute); !readOnly.ok()) return readOnly;
         UniqueFile handle;
-        const DWORD error = Retrying([&] {
+        const DWORD error = calls_.Retrying([&] {
             handle.reset(::CreateFileW(absolute.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
             return handle ? ERROR_SUCCESS : ::GetLastError();
@@ -136,7 +125,7 @@ public:
         // Our own names: GetTempFileNameW writes into a fixed MAX_PATH buffer.
         const std::wstring absolute = Absolute(folder);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::wstring name = NewName(absolute, L".tmp");
+            const std::wstring name = calls_.NewName(absolute, L".tmp");
             if (Status tooLong = RefuseTooLong(name); !tooLong.ok()) return tooLong;
             UniqueFile handle(
                 ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -151,63 +140,18 @@ public:
         return ErrorStatus(ERROR_FILE_EXISTS);
     }
 
-    // ReplaceFileW rather than a move: the scheme file keeps its identity, its permissions,
-    // attributes, creation time and streams, where a moved-in file would get the folder's.
     Placement PutInPlace(const FilePath& source, const FilePath& target, std::unique_ptr<FileHold> hold) override {
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
-        if (!Exists(to)) return Settle(Move(from, to), from, to, {});
-        if (Status readOnly = RefuseReadOnly(to); !readOnly.ok()) return {readOnly, {}};
-        // The access ReplaceFileW opens the old file with. A file another program holds without
-        // delete sharing is found here: Wine's ReplaceFileW would leave a stray file of its own.
-        DWORD error = Retrying([&] {
-            UniqueFile probe(::CreateFileW(to.c_str(), GENERIC_READ | DELETE | SYNCHRONIZE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-            return probe ? ERROR_SUCCESS : ::GetLastError();
-        });
-        if (error != ERROR_SUCCESS) return {ErrorStatus(error), {}};
-
-        // A backup name, so that every documented failure state leaves the old file findable.
-        const std::wstring backup = NewName(ParentFolder(to), L".bak");
-        error = Retrying([&] {
-            return calls_.replaceFile(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                      nullptr, nullptr)
-                       ? ERROR_SUCCESS
-                       : ::GetLastError();
-        });
-        // Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares), and shares
-        // where the user may change files but not their permissions: ReplaceFileW opens the new
-        // file with WRITE_DAC, and the probe above showed that the old one may be renamed. Both
-        // files keep their names with any error but 1175-1177, and no backup exists.
-        if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
-            error == ERROR_ACCESS_DENIED)
-            return MoveOver(from, to, backup, std::move(hold));
-        // A file removed while our handle is open is gone only once it closes: let go before
-        // looking at what the replace left.
-        hold.reset();
-        switch (error) {
-        case ERROR_SUCCESS: return Settle(Status::Ok(), from, to, backup);
-        // 1176 without a backup name, 1177: the old file is gone from its name (1177: it is under
-        // the backup name) and the new one is still under its temporary name. Finish the move.
-        case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-        case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
-            if (!Exists(to) && Move(from, to).ok()) return Settle(Status::Ok(), from, to, backup);
-            return Settle(ErrorStatus(error), from, to, backup);
-        default:  // 1175 and the rest: both files keep their names
-            return Settle(ErrorStatus(error), from, to, backup);
+        if (!Exists(to)) {
+            const Status moved = calls_.Move(from, to);
+            return {moved, moved.ok() ? FilePath() : from};
         }
+        if (Status readOnly = RefuseReadOnly(to); !readOnly.ok()) return {readOnly, {}};
+        return ReplaceInPlace(calls_, from, to, std::move(hold));
     }
 
-    Status RemoveFile(const FilePath& path) override {
-        const std::wstring absolute = Absolute(path);
-        const DWORD error = Retrying([&] {
-            if (::DeleteFileW(absolute.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
-            const DWORD e = ::GetLastError();
-            return IsNotFound(e) ? static_cast<DWORD>(ERROR_SUCCESS) : e;
-        });
-        return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
-    }
+    Status RemoveFile(const FilePath& path) override { return calls_.Remove(Absolute(path)); }
 
 private:
     class Hold final : public FileHold {
@@ -223,7 +167,7 @@ private:
         ReadResult result;
         const std::wstring absolute = Absolute(path);
         UniqueFile file;
-        const DWORD error = Retrying([&] {
+        const DWORD error = calls_.Retrying([&] {
             file.reset(::CreateFileW(absolute.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
             return file ? ERROR_SUCCESS : ::GetLastError();
@@ -249,66 +193,6 @@ private:
         return result;
     }
 
-    // Runs attempt (an error code, ERROR_SUCCESS when done) again while another program holds
-    // the file, for about two seconds.
-    template <class Attempt>
-    DWORD Retrying(Attempt attempt) {
-        const ULONGLONG deadline = ::GetTickCount64() + kLockPatienceMs;
-        for (;;) {
-            const DWORD error = attempt();
-            if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
-            const bool goOn =
-                calls_.pause ? calls_.pause(kRetryPauseMs) : win32::PauseKeepingWindowsPainted(kRetryPauseMs);
-            if (!goOn) return error;
-        }
-    }
-
-    Status Move(const std::wstring& from, const std::wstring& to) {
-        const DWORD error = Retrying([&] {
-            return calls_.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                       ? ERROR_SUCCESS
-                       : ::GetLastError();
-        });
-        return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
-    }
-
-    // A replace by two renames: MoveFileExW cannot replace a file that is still open (a FileHold),
-    // but it can rename one that shares delete, so the old file goes to the backup name first.
-    Placement MoveOver(const std::wstring& from, const std::wstring& to, const std::wstring& backup,
-                       std::unique_ptr<FileHold> hold) {
-        const DWORD error =
-            Retrying([&] { return calls_.moveFile(to.c_str(), backup.c_str(), 0) ? ERROR_SUCCESS : ::GetLastError(); });
-        Status moved = error == ERROR_SUCCESS ? Move(from, to) : ErrorStatus(error);
-        hold.reset();
-        return Settle(std::move(moved), from, to, error == ERROR_SUCCESS ? backup : std::wstring());
-    }
-
-    // Ends a replace: the backup goes only while the target is whole; a missing target gets the
-    // old file back from the backup, or else the result names the file that holds the schemes.
-    Placement Settle(Status status, const std::wstring& from, const std::wstring& to, const std::wstring& backup) {
-        if (Exists(to)) {
-            if (!backup.empty()) (void)RemoveFile(backup);
-            return {std::move(status), {}};
-        }
-        if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
-        const bool backedUp = !backup.empty() && Exists(backup);
-        if (backedUp && Move(backup, to).ok()) return {std::move(status), {}};
-        return {std::move(status), backedUp ? backup : from};
-    }
-
-    // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.
-    std::wstring NewName(const std::wstring& folder, std::wstring_view suffix) {
-        for (;;) {
-            const ULONGLONG seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ull ^
-                                   (static_cast<ULONGLONG>(::GetCurrentProcessId()) << 20) ^ ++sequence_;
-            std::wstring name = L"kvo";
-            for (int shift = 28; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(seed >> shift) & 0xF];
-            name += suffix;
-            std::wstring path = JoinPath(folder, name);
-            if (!Exists(path)) return path;
-        }
-    }
-
     // Beyond MAX_PATH the file calls fail, or (GetTempFileNameW under Wine) overrun their buffer.
     static Status RefuseTooLong(const std::wstring& path) {
         if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return Status::Ok();
@@ -317,8 +201,7 @@ private:
                              L" 个。请把程序放到路径较短的文件夹中。");
     }
 
-    Win32FileCalls calls_;
-    ULONGLONG sequence_ = 0;
+    FileCalls calls_;
 };
 
 }  // namespace

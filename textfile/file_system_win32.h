@@ -6,13 +6,14 @@
 #include <memory>
 
 #include "file_system.h"
+#include "win32/message_pump.h"
 
 struct Win32FileCalls {
     BOOL(WINAPI* replaceFile)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) = ::ReplaceFileW;
     BOOL(WINAPI* moveFile)(LPCWSTR, LPCWSTR, DWORD) = ::MoveFileExW;
-    // How a retry waits for a file another program holds for a moment; false stops the retries
-    // (the program is being closed). None: the window keeps painting meanwhile.
-    bool (*pause)(DWORD milliseconds) = nullptr;
+    // How a retry waits for a file another program holds for a moment (the window keeps
+    // painting); false stops the retries (the program is being closed).
+    bool (*pause)(DWORD milliseconds) = win32::PauseKeepingWindowsPainted;
 };
 
 [[nodiscard]] std::unique_ptr<FileSystem> MakeWin32FileSystem(const Win32FileCalls& calls);

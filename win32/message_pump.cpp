@@ -36,16 +36,21 @@ void PostHeldQuit(const std::optional<WPARAM>& quit) {
     if (quit) ::PostQuitMessage(static_cast<int>(*quit));
 }
 
-bool PauseKeepingWindowsPainted(DWORD milliseconds) {
+bool WaitKeepingWindowsPainted(HANDLE object, DWORD milliseconds, DWORD slice, const std::function<bool()>& done) {
     std::optional<WPARAM> quit;
     const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-    for (ULONGLONG now = ::GetTickCount64(); now < deadline && !quit; now = ::GetTickCount64()) {
-        const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, milliseconds));
-        if (::MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+    for (ULONGLONG now = ::GetTickCount64(); !done() && now < deadline && !quit; now = ::GetTickCount64()) {
+        const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, slice));
+        if (::MsgWaitForMultipleObjectsEx(object ? 1 : 0, object ? &object : nullptr, left, QS_ALLINPUT,
+                                          MWMO_INPUTAVAILABLE) == (object ? WAIT_OBJECT_0 + 1 : WAIT_OBJECT_0))
             DispatchAllButInput(quit);
     }
     PostHeldQuit(quit);
     return !quit;
+}
+
+bool PauseKeepingWindowsPainted(DWORD milliseconds) {
+    return WaitKeepingWindowsPainted(nullptr, milliseconds, milliseconds, [] { return false; });
 }
 
 }  // namespace win32

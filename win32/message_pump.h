@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 
 namespace win32 {
@@ -18,8 +19,13 @@ void MarkUsableWhileWaiting(HWND window, bool usable);
 // Posts a WM_QUIT held back by DispatchAllButInput.
 void PostHeldQuit(const std::optional<WPARAM>& quit);
 
-// Waits about `milliseconds` while the windows keep painting and take no input; false when the
-// program is being closed meanwhile (the WM_QUIT is posted again).
+// Waits until `done` returns true, or `milliseconds` pass, or the program is being closed (a
+// WM_QUIT, posted again afterwards), while the windows keep painting and take no input. `done`
+// is asked at the start, then at least every `slice` milliseconds and whenever `object` (if
+// any) is signalled. False only when the program is being closed.
+bool WaitKeepingWindowsPainted(HANDLE object, DWORD milliseconds, DWORD slice, const std::function<bool()>& done);
+
+// Waits about `milliseconds`, as above; false when the program is being closed meanwhile.
 bool PauseKeepingWindowsPainted(DWORD milliseconds);
 
 }  // namespace win32

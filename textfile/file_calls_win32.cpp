@@ -1,0 +1,47 @@
+#include "file_calls_win32.h"
+
+#include "file_path.h"
+#include "win32/system_text.h"
+
+Status ErrorStatus(DWORD error) { return Status::Error(win32::ErrorText(error)); }
+
+bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+DWORD FileCalls::Replace(const std::wstring& replaced, const std::wstring& replacement,
+                         const std::wstring& backup) const {
+    return Retrying([&] {
+        return calls_.replaceFile(replaced.c_str(), replacement.c_str(), backup.c_str(),
+                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                   ? ERROR_SUCCESS
+                   : ::GetLastError();
+    });
+}
+
+Status FileCalls::Move(const std::wstring& from, const std::wstring& to, DWORD flags) const {
+    const DWORD error =
+        Retrying([&] { return calls_.moveFile(from.c_str(), to.c_str(), flags) ? ERROR_SUCCESS : ::GetLastError(); });
+    return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
+}
+
+Status FileCalls::Remove(const std::wstring& path) const {
+    const DWORD error = Retrying([&] {
+        if (::DeleteFileW(path.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
+        const DWORD e = ::GetLastError();
+        return IsNotFound(e) ? static_cast<DWORD>(ERROR_SUCCESS) : e;
+    });
+    return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
+}
+
+std::wstring FileCalls::NewName(const std::wstring& folder, std::wstring_view suffix) {
+    for (;;) {
+        const ULONGLONG seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ull ^
+                               (static_cast<ULONGLONG>(::GetCurrentProcessId()) << 20) ^ ++sequence_;
+        std::wstring name = L"kvo";
+        for (int shift = 28; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(seed >> shift) & 0xF];
+        name += suffix;
+        std::wstring path = JoinPath(folder, name);
+        if (!Exists(path)) return path;
+    }
+}

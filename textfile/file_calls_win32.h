@@ -1,0 +1,53 @@
+// The Win32 file calls the file system and the replace share: each retried while another program
+// holds the file for a moment. Paths are absolute (Wine's ReplaceFileW fails on relative ones).
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "file_system_win32.h"
+#include "status.h"
+
+[[nodiscard]] Status ErrorStatus(DWORD error);
+[[nodiscard]] bool IsNotFound(DWORD error);
+[[nodiscard]] bool Exists(const std::wstring& path);
+
+class FileCalls {
+public:
+    explicit FileCalls(const Win32FileCalls& calls) : calls_(calls) {}
+
+    // Runs attempt (an error code, ERROR_SUCCESS when done) again while another program holds
+    // the file, for about two seconds.
+    template <class Attempt>
+    [[nodiscard]] DWORD Retrying(Attempt attempt) const {
+        const ULONGLONG deadline = ::GetTickCount64() + kLockPatienceMs;
+        for (;;) {
+            const DWORD error = attempt();
+            if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
+            if (!calls_.pause(kRetryPauseMs)) return error;
+        }
+    }
+
+    [[nodiscard]] DWORD Replace(const std::wstring& replaced, const std::wstring& replacement,
+                                const std::wstring& backup) const;
+    // MoveFileExW with `flags`, by default replacing the target and flushed to disk.
+    [[nodiscard]] Status Move(const std::wstring& from, const std::wstring& to,
+                              DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) const;
+    // A file that does not exist counts as removed.
+    [[nodiscard]] Status Remove(const std::wstring& path) const;
+    // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.
+    [[nodiscard]] std::wstring NewName(const std::wstring& folder, std::wstring_view suffix);
+
+private:
+    static constexpr ULONGLONG kLockPatienceMs = 2000;  // virus scanners and indexers let go within this
+    static constexpr DWORD kRetryPauseMs = 100;
+
+    // What another program holding the file for a moment gives.
+    static bool IsBriefLock(DWORD error) {
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    }
+
+    Win32FileCalls calls_;
+    ULONGLONG sequence_ = 0;
+};

@@ -1,0 +1,90 @@
+// ReplaceFileW rather than a move: the scheme file keeps its identity, its permissions,
+// attributes, creation time and streams, where a moved-in file would get the folder's.
+#include "replace_file_win32.h"
+
+#include "file_path.h"
+#include "win32/unique_handle.h"
+
+namespace {
+
+// Where ReplaceFileW left the two files, as Microsoft's table documents it for each outcome.
+enum class Left {
+    Replaced,         // success
+    ReplaceRefused,   // any error but 1175-1177: both keep their names, no backup exists
+    BothKeepNames,    // 1175 ERROR_UNABLE_TO_REMOVE_REPLACED, 1176 with a backup name
+    OldGoneNewStays,  // 1176 without a backup name, 1177 (the old one under the backup name)
+};
+
+Left Sort(DWORD error) {
+    switch (error) {
+    case ERROR_SUCCESS: return Left::Replaced;
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: return Left::BothKeepNames;
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:  // documented as both states: the file system tells which
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: return Left::OldGoneNewStays;
+    default: return Left::ReplaceRefused;
+    }
+}
+
+// Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares), and shares where
+// the user may change files but not their permissions (ReplaceFileW opens the new file with
+// WRITE_DAC; the probe showed that the old one may be renamed): there two renames do it.
+bool CanRenameInstead(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+           error == ERROR_ACCESS_DENIED;
+}
+
+// The end of every replace: the backup goes only while `to` is whole; a missing `to` gets the
+// old file back from the backup, or else the result names the file that holds the schemes.
+Placement Settle(FileCalls& calls, Status status, const std::wstring& from, const std::wstring& to,
+                 const std::wstring& backup) {
+    if (Exists(to)) {
+        if (!backup.empty()) (void)calls.Remove(backup);
+        return {std::move(status), {}};
+    }
+    if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
+    const bool backedUp = !backup.empty() && Exists(backup);
+    if (backedUp && calls.Move(backup, to).ok()) return {std::move(status), {}};
+    return {std::move(status), backedUp ? backup : from};
+}
+
+// MoveFileExW cannot replace a file that is still open (a FileHold), but it can rename one that
+// shares delete: the old file goes to the backup name first.
+Placement RenameOver(FileCalls& calls, const std::wstring& from, const std::wstring& to, const std::wstring& backup,
+                     std::unique_ptr<FileHold> hold) {
+    const Status away = calls.Move(to, backup, 0);
+    const Status moved = away.ok() ? calls.Move(from, to) : away;
+    hold.reset();
+    return Settle(calls, moved, from, to, away.ok() ? backup : std::wstring());
+}
+
+}  // namespace
+
+Placement ReplaceInPlace(FileCalls& calls, const std::wstring& from, const std::wstring& to,
+                         std::unique_ptr<FileHold> hold) {
+    // The access ReplaceFileW opens the old file with. A file another program holds without
+    // delete sharing is found here: Wine's ReplaceFileW would leave a stray file of its own.
+    const DWORD probed = calls.Retrying([&] {
+        win32::UniqueFile probe(::CreateFileW(to.c_str(), GENERIC_READ | DELETE | SYNCHRONIZE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return probe ? ERROR_SUCCESS : ::GetLastError();
+    });
+    if (probed != ERROR_SUCCESS) return {ErrorStatus(probed), {}};
+
+    // A backup name, so that every documented failure state leaves the old file findable.
+    const std::wstring backup = calls.NewName(ParentFolder(to), L".bak");
+    const DWORD error = calls.Replace(to, from, backup);
+    if (CanRenameInstead(error)) return RenameOver(calls, from, to, backup, std::move(hold));
+    // A file removed while our handle is open is gone only once it closes: let go before
+    // looking at what the replace left.
+    hold.reset();
+    switch (Sort(error)) {
+    case Left::Replaced: return Settle(calls, Status::Ok(), from, to, backup);
+    case Left::OldGoneNewStays:  // finish the move
+        if (!Exists(to) && calls.Move(from, to).ok()) return Settle(calls, Status::Ok(), from, to, backup);
+        return Settle(calls, ErrorStatus(error), from, to, backup);
+    case Left::ReplaceRefused:
+    case Left::BothKeepNames: return Settle(calls, ErrorStatus(error), from, to, backup);
+    }
+    return Settle(calls, ErrorStatus(error), from, to, backup);
+}
