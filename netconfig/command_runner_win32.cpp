@@ -73,16 +73,68 @@ void EndProcessTree(HANDLE root) {
     }
 }
 
+// A started child and everything it starts: in a job of ours that ends them all when its handle
+// closes, or, where Windows 7 cannot nest that job in one this program already runs in, found by
+// their parents' ids when they have to be ended.
+class ProcessTree {
+public:
+    ProcessTree(const Win32RunnerCalls& calls, win32::ProcessInfo process)
+        : process_(std::move(process)), job_(::CreateJobObjectW(nullptr, nullptr)) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job_ &&
+            (!::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+             !calls.assignProcessToJobObject(job_.get(), process_.process.get())))
+            job_.reset();
+    }
+
+    [[nodiscard]] HANDLE process() const { return process_.process.get(); }
+    [[nodiscard]] HANDLE thread() const { return process_.thread.get(); }
+    [[nodiscard]] bool Running() const {
+        return process_.process && ::WaitForSingleObject(process_.process.get(), 0) != WAIT_OBJECT_0;
+    }
+
+    void End() {
+        if (!Running()) return;
+        if (job_)
+            ::TerminateJobObject(job_.get(), 1);
+        else
+            EndProcessTree(process_.process.get());
+        ::WaitForSingleObject(process_.process.get(), 5000);
+    }
+
+    // Lets go of it, so that it finishes on its own; false when it would still be ended with
+    // this program (the job's kill-on-close could not be lifted).
+    bool LetGo() {
+        if (job_) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            if (!::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+                return false;
+        }
+        Release();
+        return true;
+    }
+
+    void Release() {
+        process_ = {};
+        job_.reset();
+    }
+
+private:
+    win32::ProcessInfo process_;
+    UniqueHandle job_;
+};
+
 class Win32Command final : public StartedCommand {
 public:
-    Win32Command(const Win32RunnerCalls& calls, UniqueHandle job, win32::ProcessInfo process, UniqueHandle outputRead)
-        : calls_(calls), job_(std::move(job)), process_(std::move(process)), output_read_(std::move(outputRead)) {}
+    Win32Command(const Win32RunnerCalls& calls, ProcessTree tree, UniqueHandle outputRead)
+        : calls_(calls), tree_(std::move(tree)), output_read_(std::move(outputRead)) {}
 
     ~Win32Command() override { End(); }
 
     bool WaitFor(std::chrono::milliseconds bound) override {
         // Short slices so the pipe is drained while the child writes (a full pipe stalls it).
-        (void)win32::WaitKeepingWindowsPainted(process_.process.get(), static_cast<DWORD>(bound.count()), 50,
+        (void)win32::WaitKeepingWindowsPainted(tree_.process(), static_cast<DWORD>(bound.count()), 50,
                                                [this] { return Ended(); });
         return finished_.has_value();
     }
@@ -94,14 +146,7 @@ public:
     }
 
     void LetRun() override {
-        if (finished_ || !process_.process) return;
-        // The job would end it when its handle closes: lift that first.
-        if (job_) {
-            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-            if (!::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
-                return;  // then it is ended with the program, as a command past its bound is
-        }
-        Release();
+        if (!finished_ && tree_.LetGo()) output_read_.reset();
     }
 
 private:
@@ -109,17 +154,18 @@ private:
     bool Ended() {
         if (finished_) return true;
         Drain();
-        if (::WaitForSingleObject(process_.process.get(), 0) != WAIT_OBJECT_0) return false;
+        if (tree_.Running()) return false;
         Drain();
         DWORD code = 0;
         // An exit code that cannot be read is no success.
-        if (calls_.getExitCodeProcess(process_.process.get(), &code))
+        if (calls_.getExitCodeProcess(tree_.process(), &code))
             finished_ = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
         else
             finished_ = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
         // Under Wine the child's handles (a redirected output file among them) stay open while
         // its process handle does: let go now, so the caller can remove it.
-        Release();
+        tree_.Release();
+        output_read_.reset();
         return true;
     }
 
@@ -139,25 +185,14 @@ private:
         }
     }
 
-    void Release() {
-        output_read_.reset();
-        process_ = {};
-        job_.reset();
-    }
-
     void End() {
-        if (!process_.process || ::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) return;
+        if (!tree_.Running()) return;
         Drain();
-        if (job_)
-            ::TerminateJobObject(job_.get(), 1);
-        else
-            EndProcessTree(process_.process.get());
-        ::WaitForSingleObject(process_.process.get(), 5000);
+        tree_.End();
     }
 
     Win32RunnerCalls calls_;
-    UniqueHandle job_;
-    win32::ProcessInfo process_;
+    ProcessTree tree_;
     UniqueHandle output_read_;
     std::string output_;
     std::optional<CommandResult> finished_;
@@ -167,14 +202,102 @@ std::wstring ProgramFile(Program program) {
     return win32::NativeProgramFolder() + (program == Program::Cmd ? L"\\cmd.exe" : L"\\netsh.exe");
 }
 
-// A job that ends the child and everything it starts when the job handle closes.
-UniqueHandle MakeKillOnCloseJob() {
-    UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
-    if (!job) return job;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.reset();
-    return job;
+// The pipe a child writes to: the write end is inheritable, the read end is ours alone.
+DWORD MakeOutputPipe(UniqueHandle& read, UniqueHandle& write) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 64 * 1024)) return ::GetLastError();
+    read.reset(readEnd);
+    write.reset(writeEnd);
+    ::SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
+    return ERROR_SUCCESS;
+}
+
+// The handles a child inherits, and only those, whatever else this process has open: a
+// PROC_THREAD_ATTRIBUTE_HANDLE_LIST, owned.
+class InheritedHandles {
+public:
+    explicit InheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        if (!::InitializeProcThreadAttributeList(list(), 1, 0, &size)) {
+            error_ = ::GetLastError();
+            return;
+        }
+        initialized_ = true;
+        if (!::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                         handles_.size() * sizeof(HANDLE), nullptr, nullptr))
+            error_ = ::GetLastError();
+    }
+    ~InheritedHandles() {
+        if (initialized_) ::DeleteProcThreadAttributeList(list());
+    }
+    InheritedHandles(const InheritedHandles&) = delete;
+    InheritedHandles& operator=(const InheritedHandles&) = delete;
+
+    [[nodiscard]] DWORD error() const { return error_; }
+    [[nodiscard]] LPPROC_THREAD_ATTRIBUTE_LIST list() {
+        return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+    }
+
+private:
+    std::vector<HANDLE> handles_;
+    std::vector<unsigned char> buffer_;
+    bool initialized_ = false;
+    DWORD error_ = ERROR_SUCCESS;
+};
+
+// A child's standard handles: input from NUL, output into the pipe or a file, errors into the pipe.
+struct StandardHandles {
+    UniqueFile input;
+    UniqueFile outputFile;
+    HANDLE output = nullptr;
+    HANDLE error = nullptr;
+
+    DWORD Open(const FilePath& file, HANDLE pipe) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        input.reset(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                                  nullptr));
+        if (!file.empty()) {
+            outputFile.reset(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!outputFile) return ::GetLastError();
+        }
+        output = outputFile ? outputFile.get() : pipe;
+        error = pipe;
+        return ERROR_SUCCESS;
+    }
+    [[nodiscard]] std::vector<HANDLE> All() const {
+        std::vector<HANDLE> handles = {error};
+        if (input) handles.push_back(input.get());
+        if (outputFile) handles.push_back(outputFile.get());
+        return handles;
+    }
+};
+
+// Starts program suspended (so that nothing it starts escapes the job it is put into), hidden,
+// with the system folder as its current folder and only the standard handles inherited.
+DWORD CreateSuspended(const std::wstring& program, std::wstring line, const StandardHandles& standard,
+                      PROCESS_INFORMATION& info) {
+    InheritedHandles inherited(standard.All());
+    if (inherited.error() != ERROR_SUCCESS) return inherited.error();
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = standard.input ? standard.input.get() : nullptr;
+    startup.StartupInfo.hStdOutput = standard.output;
+    startup.StartupInfo.hStdError = standard.error;
+    startup.lpAttributeList = inherited.list();
+    const std::wstring folder = win32::SystemFolder();
+    // `line` is a copy: CreateProcessW may write into its command line.
+    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                          CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, folder.c_str(),
+                          &startup.StartupInfo, &info))
+        return ::GetLastError();
+    return ERROR_SUCCESS;
 }
 
 class Win32Runner final : public CommandRunner {
@@ -186,68 +309,22 @@ public:
         auto fail = [&program](DWORD error) {
             return std::make_unique<NotStarted>(L"无法启动 " + program + L"：" + win32::ErrorText(error));
         };
-
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE readEnd = nullptr;
-        HANDLE writeEnd = nullptr;
-        if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 64 * 1024)) return fail(::GetLastError());
-        UniqueHandle outputRead(readEnd);
-        UniqueHandle outputWrite(writeEnd);
-        ::SetHandleInformation(outputRead.get(), HANDLE_FLAG_INHERIT, 0);
-
-        UniqueFile input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       OPEN_EXISTING, 0, nullptr));
-        UniqueFile outputFile;
-        if (!command.outputFile.empty()) {
-            outputFile.reset(::CreateFileW(command.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!outputFile) return fail(::GetLastError());
-        }
-
-        // Only these handles reach the child, whatever else this process has open.
-        std::vector<HANDLE> inherited = {outputWrite.get()};
-        if (input) inherited.push_back(input.get());
-        if (outputFile) inherited.push_back(outputFile.get());
-        SIZE_T attributeSize = 0;
-        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeSize);
-        std::vector<unsigned char> attributeBuffer(attributeSize);
-        auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
-        if (!::InitializeProcThreadAttributeList(attributes, 1, 0, &attributeSize)) return fail(::GetLastError());
-        struct AttributeListGuard {
-            LPPROC_THREAD_ATTRIBUTE_LIST list;
-            ~AttributeListGuard() { ::DeleteProcThreadAttributeList(list); }
-        } guard{attributes};
-        if (!::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
-                                         inherited.size() * sizeof(HANDLE), nullptr, nullptr))
-            return fail(::GetLastError());
-
-        STARTUPINFOEXW startup{};
-        startup.StartupInfo.cb = sizeof startup;
-        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-        startup.StartupInfo.wShowWindow = SW_HIDE;
-        startup.StartupInfo.hStdInput = input ? input.get() : nullptr;
-        startup.StartupInfo.hStdOutput = outputFile ? outputFile.get() : outputWrite.get();
-        startup.StartupInfo.hStdError = outputWrite.get();
-        startup.lpAttributeList = attributes;
-
-        std::wstring line = command.text;  // CreateProcessW may write into its command line
-        const std::wstring folder = win32::SystemFolder();
+        UniqueHandle outputRead, outputWrite;
+        StandardHandles standard;
         PROCESS_INFORMATION info{};
-        if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                              CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
-                              folder.c_str(), &startup.StartupInfo, &info))
-            return fail(::GetLastError());
-        win32::ProcessInfo process{UniqueHandle(info.hProcess), UniqueHandle(info.hThread)};
+        DWORD error = MakeOutputPipe(outputRead, outputWrite);
+        if (error == ERROR_SUCCESS) error = standard.Open(command.outputFile, outputWrite.get());
+        if (error == ERROR_SUCCESS) error = CreateSuspended(program, command.text, standard, info);
+        if (error != ERROR_SUCCESS) return fail(error);
 
-        UniqueHandle job = MakeKillOnCloseJob();
-        if (job && !calls_.assignProcessToJobObject(job.get(), process.process.get())) job.reset();
-        if (calls_.resumeThread(process.thread.get()) == static_cast<DWORD>(-1)) {
+        ProcessTree tree(calls_, {UniqueHandle(info.hProcess), UniqueHandle(info.hThread)});
+        if (calls_.resumeThread(tree.thread()) == static_cast<DWORD>(-1)) {
             // A child that never runs would otherwise wait suspended until the time bound.
-            const DWORD error = ::GetLastError();
-            ::TerminateProcess(process.process.get(), 1);
+            error = ::GetLastError();
+            ::TerminateProcess(tree.process(), 1);
             return fail(error);
         }
-        return std::make_unique<Win32Command>(calls_, std::move(job), std::move(process), std::move(outputRead));
+        return std::make_unique<Win32Command>(calls_, std::move(tree), std::move(outputRead));
     }
 
     std::wstring DecodeOutput(std::string_view bytes) const override { return DecodeOem(bytes); }
