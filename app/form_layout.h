@@ -88,10 +88,14 @@ inline constexpr std::array<ControlSpec, 20> kControls = {{
 }};
 // clang-format on
 
-// The table's controls up to Text5, the last that Form_Load sets before the welcome box. Of
-// these only the labels can wait: the rest of the table is made while the box is on screen.
-inline constexpr size_t kControlsBeforeLoad = 13;
-static_assert(kControls[kControlsBeforeLoad - 1].id == ControlId::Text5);
+// What Form_Load needs before the welcome box: the exit button (it gets the focus), the scheme
+// list and the five fields, that is the table's rows up to Text5 but their labels. The rest of
+// the table is made while the box is on screen.
+inline constexpr size_t kRowsUpToText5 = 13;
+static_assert(kControls[kRowsUpToText5 - 1].id == ControlId::Text5);
+[[nodiscard]] constexpr bool NeededByFormLoad(size_t row) {
+    return row < kRowsUpToText5 && kControls[row].kind != ControlKind::Label;
+}
 
 // Rounds like MulDiv: (twips * dpi + 720) / 1440.
 [[nodiscard]] constexpr int TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }

@@ -32,6 +32,16 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+// The entry picked in a combo's list; none when nothing is picked.
+std::optional<std::wstring> PickedEntry(HWND combo) {
+    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return std::nullopt;
+    std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length == CB_ERR ? 0 : static_cast<size_t>(length));
+    return text;
+}
+
 win32::UniqueFont MakeFont(UINT dpi, const wchar_t* face, LONG weight) {
     LOGFONTW font{};
     font.lfHeight = FontHeight(static_cast<int>(dpi));
@@ -124,7 +134,6 @@ Status MainWindow::Create() {
 void MainWindow::LoadAndShow() {
     form_.Form_Load();
     if (!::IsWindow(hwnd_)) return;
-    FinishControls();  // if OK came before the timer
     ::ShowWindow(hwnd_, SW_SHOW);
     ::UpdateWindow(hwnd_);
     ::SetForegroundWindow(hwnd_);
@@ -176,7 +185,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
 
 LRESULT MainWindow::OnCreate() {
     dpi_ = dpi_functions_.OfWindow(hwnd_);
-    if (!CreateControls(true)) return -1;
+    if (!CreateControlsForLoad()) return -1;
     // Exit works at every moment, also while commands run.
     win32::MarkUsableWhileWaiting(Control(ControlId::Command2), true);
     // A timer comes after painting: the rest is made once the welcome box is drawn, while the
@@ -185,41 +194,22 @@ LRESULT MainWindow::OnCreate() {
     return 0;
 }
 
-bool MainWindow::CreateControls(bool beforeLoad) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    for (size_t i = 0; i < (beforeLoad ? kControlsBeforeLoad : kControls.size()); ++i) {
-        const ControlSpec& spec = kControls[i];
-        if (Control(spec.id) || (beforeLoad && spec.kind == ControlKind::Label)) continue;
-        const std::wstring caption(spec.caption);
-        const DWORD exStyle = spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0;
-        // Made in place: moving it afterwards costs another round of size messages.
-        const RECT r = PlacementOf(spec, static_cast<int>(dpi_));
-        HWND control = ::CreateWindowExW(exStyle, ClassOf(spec.kind), caption.c_str(), StyleOf(spec), r.left, r.top,
-                                         r.right - r.left, r.bottom - r.top, hwnd_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-        if (!control) return false;
-        controls_[IndexOf(spec.id)] = control;
-        // A themed group box ignores the caption colour; " " (not "") also works under Wine.
-        if (spec.kind == ControlKind::Frame) {
-            const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
-            if (setTheme) setTheme(control, L" ", L" ");
-        }
-    }
-    if (beforeLoad) return true;
+bool MainWindow::CreateControlsForLoad() {
+    for (size_t row = 0; row < kControls.size(); ++row)
+        if (NeededByFormLoad(row) && !CreateControl(kControls[row])) return false;
+    return true;
+}
+
+void MainWindow::CreateRemainingControls() {
+    ::KillTimer(hwnd_, kFinishTimer);
+    MakeFonts(dpi_);
+    for (size_t row = 0; row < kControls.size(); ++row)
+        if (!NeededByFormLoad(row)) (void)CreateControl(kControls[row]);  // a missing one stays blank
     // The labels made late go back above the control each names: the table's order is the
     // Tab order and the order a screen reader finds names in.
     for (size_t i = 1; i < kControls.size(); ++i)
         ::SetWindowPos(Control(kControls[i].id), Control(kControls[i - 1].id), 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOOWNERZORDER);
-    return true;
-}
-
-void MainWindow::FinishControls() {
-    if (finished_ || !hwnd_) return;
-    finished_ = true;
-    ::KillTimer(hwnd_, kFinishTimer);
-    MakeFonts(dpi_);
-    (void)CreateControls(false);
     // A combo's edit and list send their own WM_CTLCOLOR* messages: know them to colour them.
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
@@ -229,6 +219,30 @@ void MainWindow::FinishControls() {
         combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts(false);  // hidden: nothing to repaint yet
     FitComboHeights(dpi_);
+}
+
+void MainWindow::EnsureAllControls() {
+    if (all_made_ || !hwnd_) return;
+    all_made_ = true;
+    CreateRemainingControls();
+}
+
+bool MainWindow::CreateControl(const ControlSpec& spec) {
+    const std::wstring caption(spec.caption);
+    const DWORD exStyle = spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0;
+    // Made in place: moving it afterwards costs another round of size messages.
+    const RECT r = PlacementOf(spec, static_cast<int>(dpi_));
+    HWND control = ::CreateWindowExW(
+        exStyle, ClassOf(spec.kind), caption.c_str(), StyleOf(spec), r.left, r.top, r.right - r.left, r.bottom - r.top,
+        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), ::GetModuleHandleW(nullptr), nullptr);
+    if (!control) return false;
+    controls_[IndexOf(spec.id)] = control;
+    // A themed group box ignores the caption colour; " " (not "") also works under Wine.
+    if (spec.kind == ControlKind::Frame) {
+        const win32::SystemFunction<decltype(::SetWindowTheme)> setTheme(L"uxtheme.dll", "SetWindowTheme");
+        if (setTheme) setTheme(control, L" ", L" ");
+    }
+    return true;
 }
 
 LRESULT MainWindow::OnGetDefId() {
@@ -241,7 +255,7 @@ LRESULT MainWindow::OnGetDefId() {
 }
 
 LRESULT MainWindow::OnTimer(UINT_PTR timer) {
-    if (timer == kFinishTimer) FinishControls();
+    if (timer == kFinishTimer) EnsureAllControls();
     if (timer == kListingTimer) form_.ListingTick();
     return 0;
 }
@@ -263,14 +277,8 @@ LRESULT MainWindow::OnCommand(int id, int notification) {
     case ControlId::Combo1:
         // CBN_SELCHANGE comes before the edit shows the pick: take the picked entry from the list.
         if (notification == CBN_SELCHANGE && !busy_) {
-            HWND combo = Control(ControlId::Combo1);
-            const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-            if (index == CB_ERR) return 0;
-            std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
-            const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-            text.resize(length == CB_ERR ? 0 : static_cast<size_t>(length));
-            picked_scheme_ = std::move(text);
-            form_.Combo1_Click();
+            picked_scheme_ = PickedEntry(Control(ControlId::Combo1));
+            if (picked_scheme_) form_.Combo1_Click();
             picked_scheme_.reset();
         }
         return 0;
@@ -310,7 +318,6 @@ LRESULT MainWindow::OnCtlColor(HDC dc, HWND control, int sysColor) {
 }
 
 LRESULT MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
-    FinishControls();
     // New fonts first, handed to the children, and only then the old ones go.
     win32::UniqueFont oldFonts[] = {std::move(simsun_), std::move(simsun_bold_), std::move(yahei_),
                                     std::move(default_font_)};
@@ -420,14 +427,12 @@ std::wstring MainWindow::SchemeText() const {
 }
 
 void MainWindow::ClearAdapterList() {
-    FinishControls();
     HWND combo = Control(ControlId::Combo2);
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     ::SetWindowTextW(combo, L"");
 }
 
 void MainWindow::AddAdapter(const std::wstring& name) {
-    FinishControls();
     ::SendMessageW(Control(ControlId::Combo2), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
@@ -436,6 +441,10 @@ void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
     const std::wstring title(kProgramTitle);
     const HWND owner = ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
     ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+    // The first box is the welcome box, before the window shows: Form_Load goes on to fill
+    // Combo2, and the window is shown after it, so all controls exist from here on, also when
+    // OK came before the timer.
+    EnsureAllControls();
 }
 
 std::wstring MainWindow::PromptText(const std::wstring& prompt, const std::wstring& title) {

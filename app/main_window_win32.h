@@ -26,9 +26,6 @@ public:
     [[nodiscard]] Status Create();
     // Form_Load, then the window is shown centred with the focus on Command2.
     void LoadAndShow();
-    // Makes the controls Form_Load does not need before the welcome box (a timer does it while
-    // the box is on screen), with every control's font and the combos' height. Idempotent.
-    void FinishControls();
 
     [[nodiscard]] HWND hwnd() const { return hwnd_; }
     [[nodiscard]] HWND Control(ControlId id) const;
@@ -63,8 +60,14 @@ private:
     LRESULT OnTimer(UINT_PTR timer);
     LRESULT OnGetDefId();
 
-    // Before Form_Load: what it sets (labels wait); else the rest, then all in the table's order.
-    [[nodiscard]] bool CreateControls(bool beforeLoad);
+    // Step one, at WM_CREATE: the controls NeededByFormLoad.
+    [[nodiscard]] bool CreateControlsForLoad();
+    // Step two, by a timer while the welcome box is on screen: the rest of the controls, then
+    // every control's font and the combos' height.
+    void CreateRemainingControls();
+    // Makes step two happen now if it has not: the one place that makes sure the rest exists.
+    void EnsureAllControls();
+    [[nodiscard]] bool CreateControl(const ControlSpec& spec);
     void MakeFonts(UINT dpi);
     void ApplyFonts(bool redraw);
     void LayoutControls(UINT dpi);
@@ -83,7 +86,7 @@ private:
     win32::UniqueFont simsun_, simsun_bold_, yahei_, default_font_;
     HWND saved_focus_ = nullptr;
     bool busy_ = false;
-    bool finished_ = false;                      // every control made
+    bool all_made_ = false;                      // step two done
     std::optional<std::wstring> picked_scheme_;  // the entry being picked, while Combo1_Click runs
 };
 
