@@ -10,6 +10,7 @@
 #include "netconfig/address_commands.h"
 #include "netconfig/failure_causes.h"
 #include "netconfig/listing_command.h"
+#include "schemes/add_scheme.h"
 #include "schemes/delete_scheme.h"
 #include "schemes/scheme_file.h"
 #include "textfile/codepage936.h"
@@ -244,17 +245,16 @@ void Form1::Command5_Click() {
     }
     AddressFields fields;
     for (Field field : kFields) fields[field] = view_.FieldText(field);
-    Codepage936 codepage;
-    const EncodedBlock block = EncodeSchemeBlock(name, fields, codepage);
-    if (block.problem != EncodedBlock::Problem::None) {
-        (void)scheme->Close();
-        return Warn(DescribeRefusal(block));
+    const AddOutcome outcome = AppendScheme(*scheme, name, fields);
+    switch (outcome.kind) {
+    case AddOutcome::Kind::Added: break;
+    case AddOutcome::Kind::Refused: return Warn(DescribeRefusal(outcome.refusal));
+    case AddOutcome::Kind::WriteFailed:
+        return Warn(L"无法写入方案文件" + file + L"，方案未保存，文件保持原样。\r\n" + outcome.detail);
+    case AddOutcome::Kind::CloseFailed:
+        Warn(L"关闭方案文件" + file + L"时出错，方案可能未完整保存。\r\n" + outcome.detail);
+        break;
     }
-
-    const Status written = scheme->Append(block.bytes);
-    const Status closed = scheme->Close();
-    if (!written.ok()) return Warn(L"无法写入方案文件" + file + L"，方案未保存，文件保持原样。\r\n" + written.detail());
-    if (!closed.ok()) Warn(L"关闭方案文件" + file + L"时出错，方案可能未完整保存。\r\n" + closed.detail());
     if (in_temporary_folder_)
         Warn(
             L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
