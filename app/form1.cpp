@@ -123,7 +123,8 @@ void Form1::FinishListing(bool fill) {
     const CommandResult result = listing_->Finish();  // past its bound: ended, and not read
     listing_.reset();                                 // lets go of the listing file
     const FilePath path = ListingFile(program_folder_);
-    // Only a listing that succeeded: cmd refused to write the file, or netsh failed, otherwise.
+    // Only a listing that succeeded is read: a non-zero exit means cmd could not write the file,
+    // or netsh failed.
     if (fill && listing_fresh_ && result.Succeeded()) {
         const ReadResult listing = fs_.ReadFile(path);
         if (listing.state == ReadResult::State::Ok)
