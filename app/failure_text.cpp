@@ -8,12 +8,18 @@
 
 namespace {
 
-constexpr size_t kOutputLines = 4;        // of each command's output
-constexpr size_t kOutputLineChars = 100;  // the box wraps them, at most twice
-constexpr size_t kPathLineChars = 60;     // a path has no spaces to wrap at
-constexpr size_t kNamesShown = 8;
+constexpr size_t kOutputLines = 3;       // of each command's output
+constexpr size_t kOutputLineChars = 80;  // about the box's width
+constexpr size_t kCommandChars = 120;    // the box wraps a command line at its spaces
+constexpr size_t kPathLineChars = 60;    // a path has no spaces to wrap at
+constexpr size_t kNamesShown = 5;
 constexpr std::wstring_view kCut = L"…";
 constexpr std::wstring_view kOpenConnections = L"按 Win+R，输入 ncpa.cpl，回车，在“网络连接”中";
+
+// A command line as shown: one pasted into a field may be of any length.
+std::wstring Shown(const std::wstring& line) {
+    return line.size() <= kCommandChars ? line : line.substr(0, kCommandChars) + std::wstring(kCut);
+}
 
 std::wstring Seconds(std::chrono::seconds bound) { return DecimalText(static_cast<unsigned long>(bound.count())); }
 
@@ -56,7 +62,7 @@ std::wstring QuotedPath(const FilePath& path) {
 }
 
 std::wstring DescribeFailure(const std::wstring& line, const CommandResult& result, std::chrono::seconds bound) {
-    std::wstring text = line + L"\r\n";
+    std::wstring text = Shown(line) + L"\r\n";
     switch (result.outcome) {
     case CommandResult::Outcome::NotStarted: return text + Excerpt(result.output);
     case CommandResult::Outcome::TimedOut: text += L"超过 " + Seconds(bound) + L" 秒仍未结束，已被终止。"; break;
@@ -67,7 +73,7 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
     return text + (said.empty() ? L"\r\n" : L"netsh 的输出：\r\n" + said);
 }
 
-std::wstring DescribeNotRun(const std::wstring& line) { return line + L"\r\n未执行：前一条命令超时。\r\n"; }
+std::wstring DescribeNotRun(const std::wstring& line) { return Shown(line) + L"\r\n未执行：前一条命令超时。\r\n"; }
 
 std::wstring DescribeCauses(const FailureCauses& causes, std::chrono::seconds bound) {
     const std::wstring wired = Quoted(std::wstring(kWiredInterface));
