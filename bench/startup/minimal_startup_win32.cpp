@@ -27,7 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::wstring line = L"cmd.exe /c netsh interface show interface  >\"" + folder + L"\\ls.txt\"";
+    std::wstring line = L"cmd.exe /d /v:off /c netsh interface show interface  >\"" + folder + L"\\ls.txt\"";
     const std::wstring cmd = win32::NativeProgramFolder() + L"\\cmd.exe";
     const BOOL started = ::CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                                           system.c_str(), &startup, &info);
