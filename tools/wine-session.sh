@@ -68,9 +68,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   [ -n "$wine_no_32bit_reason" ] || touch "$WINEPREFIX/made-with-wine32"
 fi
-# A server still up from the set-up (or left by another shell) would refuse to be made persistent.
-"$WINESERVER" -k 2>/dev/null || true
-wine_step "$WINESERVER" -p
+if [ "${KEEP_DISPLAY:-0}" != 1 ]; then
+  # Kept up for the session, and ended with it. (With KEEP_DISPLAY=1 it ends by itself after the
+  # program the shell is handed to.) One still up from the set-up would refuse to be made persistent.
+  "$WINESERVER" -k 2>/dev/null || true
+  wine_step "$WINESERVER" -p
+fi
 # Start the prefix's services now: started by a test, they would inherit its output pipe and
 # keep the test runner waiting for its end as long as the server lives.
 wine_step "$wine64" wineboot.exe
