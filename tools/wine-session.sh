@@ -28,7 +28,7 @@ wine_step() {
       echo "Wine set-up failed: '$*' exited with status $status (WINEPREFIX=$WINEPREFIX). It printed:"
       sed 's/^/  | /' "$log" | tail -n 20
       if grep -q 'Exec format error' "$log"; then
-        echo "This kernel runs no 32-bit programs; run with NETSCHEME_NO_32BIT=1 or boot with ia32_emulation=on."
+        echo "This kernel runs no 32-bit programs: boot with ia32_emulation=on, or remove wine32 (apt-get remove wine32:i386)."
       else
         echo "Check that the prefix folder can be written, or remove it to have it made again."
       fi
