@@ -18,12 +18,15 @@ ctest --preset mingw
 ctest --preset mingw-x86
 
 count() { ctest --preset "$1" -N | sed -n 's/^Total Tests: //p'; }
+host=$(count host) x64=$(count mingw) x86=$(count mingw-x86)
 echo
 echo "summary:"
-echo "  host: $(count host) tests passed (portable code, both exes' files)"
-echo "  x64: built, $(count mingw) Wine tests passed"
+echo "  host: $host tests passed (portable code, both exes' files)"
+echo "  x64: built, $x64 Wine tests passed"
 if [ -z "$wine_no_32bit_reason" ]; then
-  echo "  x86: built, $(count mingw-x86) Wine tests passed"
+  echo "  x86: built, $x86 Wine tests passed"
+  echo "tests: $((host + x64 + x86)) passed, 0 failed"
 else
   echo "  x86: built, Wine tests skipped: $wine_no_32bit_reason"
+  echo "tests: $((host + x64)) passed, 0 failed, $x86 skipped"
 fi
