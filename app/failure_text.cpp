@@ -2,43 +2,219 @@
 
 #include <algorithm>
 
-#include "clock.h"
 #include "netconfig/interface_table.h"
 #include "netconfig/output_lines.h"
 
 namespace {
 
-constexpr size_t kOutputLines = 3;       // of each command's output
-constexpr size_t kOutputLineChars = 80;  // about the box's width
-constexpr size_t kCommandChars = 120;    // the box wraps a command line at its spaces
-constexpr size_t kPathLineChars = 60;    // a path has no spaces to wrap at
-constexpr size_t kNamesShown = 5;
+constexpr size_t kOutputLines = 3;     // box lines of each command's output, when they fit
+constexpr size_t kCommandChars = 120;  // the box wraps a command line at its spaces
+constexpr size_t kPathLineChars = 60;  // a path has no spaces to wrap at
+constexpr size_t kValueColumns = 24;   // an interface name or a field's text
+constexpr size_t kValuesShown = 5;
 constexpr std::wstring_view kCut = L"…";
 constexpr std::wstring_view kOpenConnections = L"按 Win+R，输入 ncpa.cpl，回车，在“网络连接”中";
 
-// A command line as shown: one pasted into a field may be of any length.
-std::wstring Shown(const std::wstring& line) {
-    return line.size() <= kCommandChars ? line : line.substr(0, kCommandChars) + std::wstring(kCut);
+// Chinese text and the punctuation that goes with it are drawn about twice as wide as Latin.
+size_t ColumnsOf(wchar_t c) {
+    const bool wide = c == 0xB7 || (c >= 0x1100 && c <= 0x115F) || (c >= 0x2010 && c <= 0x21FF) ||
+                      (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                      (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6);
+    return wide ? 2 : 1;
 }
 
-std::wstring Seconds(std::chrono::seconds bound) { return DecimalText(static_cast<unsigned long>(bound.count())); }
+size_t Columns(std::wstring_view text) {
+    size_t columns = 0;
+    for (wchar_t c : text) columns += ColumnsOf(c);
+    return columns;
+}
 
-// The first few non-blank lines of what netsh said, each cut short, with "…" where cut.
-std::wstring Excerpt(std::wstring_view said) {
+// At most `columns` wide, with "…" where cut.
+std::wstring CutToColumns(std::wstring_view text, size_t columns) {
+    if (Columns(text) <= columns) return std::wstring(text);
+    std::wstring cut;
+    for (size_t used = 0; wchar_t c : text) {
+        if (used + ColumnsOf(c) + Columns(kCut) > columns) break;
+        cut += c;
+        used += ColumnsOf(c);
+    }
+    return cut + std::wstring(kCut);
+}
+
+// Another program's words, safe in a box: a NUL would end the box's text there (a program that
+// answers in UTF-16 puts one after every Latin letter), and other control characters draw as
+// boxes or turn the text around.
+std::wstring Printable(std::wstring_view text) {
+    std::wstring shown;
+    for (wchar_t c : text) {
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x200E || c == 0x200F ||
+                             (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+        if (c == L'\0') continue;
+        if (c == L'\r' || c == L'\n')
+            shown += c;
+        else if (c == L'\t')
+            shown += L' ';
+        else
+            shown += control ? L'\uFFFD' : c;
+    }
+    return shown;
+}
+
+// A value from outside (a name, a field's text) as one short, printable piece.
+std::wstring Value(const std::wstring& text) {
+    std::wstring line = Printable(text);
+    std::replace(line.begin(), line.end(), L'\r', L' ');
+    std::replace(line.begin(), line.end(), L'\n', L' ');
+    return CutToColumns(line, kValueColumns);
+}
+
+// The first few values joined by "、", then how many there are.
+std::wstring List(const std::vector<std::wstring>& values) {
     std::wstring text;
-    size_t shown = 0;
-    for (std::wstring_view line : OutputLines(said)) {
-        while (!line.empty() && (line.back() == L' ' || line.back() == L'\t')) line.remove_suffix(1);
+    const size_t shown = std::min(values.size(), kValuesShown);
+    for (size_t i = 0; i < shown; ++i) text += (i ? L"、" : L"") + Value(values[i]);
+    if (shown < values.size()) text += L" 等 " + std::to_wstring(values.size()) + L" 个";
+    return text;
+}
+
+// A command line as shown: one pasted into a field may be of any length.
+std::wstring Shown(const std::wstring& line) {
+    const std::wstring printable = Printable(line);
+    return printable.size() <= kCommandChars ? printable : printable.substr(0, kCommandChars) + std::wstring(kCut);
+}
+
+std::wstring Seconds(std::chrono::seconds bound) { return std::to_wstring(bound.count()); }
+
+// The first non-blank lines of what netsh said, within `budget` box lines, "…" where cut.
+std::wstring Excerpt(std::wstring_view said, size_t budget) {
+    const std::wstring printable = Printable(said);
+    std::wstring text;
+    size_t used = 0;
+    for (std::wstring_view line : OutputLines(printable)) {
+        while (!line.empty() && line.back() == L' ') line.remove_suffix(1);
         if (line.empty()) continue;
-        if (shown == kOutputLines) return text + std::wstring(kCut) + L"\r\n";
-        text += std::wstring(line.substr(0, kOutputLineChars)) +
-                std::wstring(line.size() > kOutputLineChars ? kCut : L"") + L"\r\n";
-        ++shown;
+        if (used == budget) return text + (budget ? std::wstring(kCut) + L"\r\n" : L"");
+        const std::wstring shown = CutToColumns(line, (budget - used) * kBoxColumns);
+        used += BoxLines(shown);
+        text += shown + L"\r\n";
     }
     return text;
 }
 
+// The command line, then how it ended and what netsh said; ends with CR LF. `netshSaid` is set
+// when netsh's own words are in it.
+std::wstring DescribeFailure(const std::wstring& line, const CommandResult& result, std::chrono::seconds bound,
+                             size_t budget, bool& netshSaid) {
+    std::wstring text = Shown(line) + L"\r\n";
+    switch (result.outcome) {
+    case CommandResult::Outcome::NotStarted: return text + Excerpt(result.output, budget);
+    case CommandResult::Outcome::TimedOut: text += L"超过 " + Seconds(bound) + L" 秒仍未结束，已被终止。"; break;
+    case CommandResult::Outcome::Exited: text += L"退出代码 " + std::to_wstring(result.exitCode) + L"。"; break;
+    case CommandResult::Outcome::Unknown:
+        return text + L"已结束，但无法读取它的结果：" + Excerpt(result.output, std::max<size_t>(budget, 1));
+    }
+    const std::wstring said = Excerpt(result.output, budget);
+    netshSaid = netshSaid || !said.empty();
+    return text + (said.empty() ? L"\r\n" : L"netsh 的输出：\r\n" + said);
+}
+
+// One line per cause, each with what to do; without a final line end.
+std::wstring DescribeCauses(const FailureCauses& causes, std::chrono::seconds bound, bool netshSaid) {
+    const std::wstring wired = Quoted(std::wstring(kWiredInterface));
+    std::wstring text;
+    if (causes.notElevated)
+        text += L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。\r\n";
+    if (causes.timedOut)
+        text += L"· 有命令超过 " + Seconds(bound) +
+                L" 秒仍未结束，已被终止，后面的命令没有执行：netsh "
+                L"可能正忙，请稍后再试。\r\n";
+    switch (causes.wired) {
+    case FailureCauses::Wired::Missing: {
+        std::vector<std::wstring> quoted;
+        for (const std::wstring& name : causes.interfaces) quoted.push_back(Quoted(name));
+        text += L"· 方案总是应用到名为" + wired + L"的网卡，这台电脑没有这个名字的网卡，只有 " + List(quoted) +
+                L"：可以把要用的网卡改名为" + wired + L"（" + std::wstring(kOpenConnections) +
+                L"右键点击网卡 → 重命名）。\r\n";
+        break;
+    }
+    case FailureCauses::Wired::Disabled:
+        text += L"· 网卡" + wired + L"已被禁用：请" + std::wstring(kOpenConnections) + L"右键点击它 → 启用。\r\n";
+        break;
+    case FailureCauses::Wired::Unreadable:
+        text += L"· 无法读出这台电脑的网卡列表，不能判断是否有名为" + wired + L"的网卡。\r\n";
+        break;
+    case FailureCauses::Wired::NotAsked:
+    case FailureCauses::Wired::Present: break;
+    }
+    if (causes.OnlyNetshKnows())
+        text += netshSaid
+                    ? L"请查看上面 netsh 给出的原因。\r\n"
+                    : L"netsh 没有说明原因：可以在以管理员身份运行的命令提示符中执行上面的命令，查看它的提示。\r\n";
+    text.resize(text.size() - 2);  // no line end after the last
+    return text;
+}
+
+std::wstring FieldName(Difference::Field field) {
+    switch (field) {
+    case Difference::Field::Ip: return L"IP 地址";
+    case Difference::Field::Mask: return L"子网掩码";
+    case Difference::Field::Gateway: return L"网关";
+    case Difference::Field::PreferredDns: return L"首选 DNS";
+    case Difference::Field::AlternateDns: return L"备用 DNS";
+    }
+    return {};
+}
+
+std::wstring DescribeDifference(const Difference& d, std::chrono::milliseconds waited) {
+    const std::wstring wired = Quoted(std::wstring(kWiredInterface));
+    const std::wstring asked = d.asked.empty() ? std::wstring() : Value(d.asked[0]);
+    switch (d.kind) {
+    case Difference::Kind::ReadFailed:
+        return L"无法读出网卡" + wired + L"现在的设置，不能确认更改已生效：" +
+               (d.seen.empty() ? std::wstring() : CutToColumns(Printable(d.seen[0]), 2 * kBoxColumns));
+    case Difference::Kind::NoAdapter:
+        return L"这台电脑没有名为" + wired + L"的已启用网卡，不能确认更改已生效：它可能刚被禁用或改名（" +
+               std::wstring(kOpenConnections) + L"查看）。";
+    case Difference::Kind::NotConnected:
+        return L"网卡" + wired + L"没有连接（网线未插好，或对端设备未开机）：设置已保存，连接后生效，现在无法确认。";
+    case Difference::Kind::DhcpOff:
+        return L"DHCP 仍未开启，网卡还在使用原来的固定地址：网线未插好时 Windows 会这样保留原来的设置。"
+               L"请插好网线，再点一次“修改为DHCP”。";
+    case Difference::Kind::DhcpOn: return L"网卡仍在用 DHCP 自动获取地址，没有改为固定地址。";
+    case Difference::Kind::Conflict:
+        return L"IP 地址冲突：" + asked + L" 已被网络中的另一台设备使用，Windows 没有启用它" +
+               (d.seen.empty() ? L"" : L"，改用了 " + List(d.seen)) +
+               L"。请换一个地址，或关掉占用它的设备后再点“应用方案”。";
+    case Difference::Kind::AddressMissing:
+        return L"IP 地址：要求 " + asked + L"，实际" +
+               (d.seen.empty() ? L"没有任何 IPv4 地址。" : L"只有 " + List(d.seen) + L"。");
+    case Difference::Kind::WrongMask: return L"子网掩码：要求 " + asked + L"，实际 " + List(d.seen) + L"。";
+    case Difference::Kind::StillChecking:
+        return L"IP 地址 " + asked + L" 等了 " + std::to_wstring((waited.count() + 500) / 1000) +
+               L" 秒仍在检测是否与其他设备冲突，尚未启用：请稍后在命令提示符中运行 ipconfig 查看。";
+    case Difference::Kind::ExtraAddress: return L"除 " + asked + L" 外还有 IP 地址 " + List(d.seen) + L"。";
+    case Difference::Kind::OldGateway:
+        return L"留有旧的默认网关 " + List(d.seen) +
+               L"：要删除它，请在以管理员身份运行的命令提示符中执行 route delete 0.0.0.0 mask 0.0.0.0 " +
+               (d.seen.size() == 1 ? Value(d.seen[0]) : L"旧网关（每个一次）") + L"。";
+    case Difference::Kind::GatewayMissing: return L"默认网关：要求 " + asked + L"，实际没有。";
+    case Difference::Kind::DnsDifferent:
+        return L"DNS 服务器（按顺序）：要求 " + (d.asked.empty() ? L"无" : List(d.asked)) + L"，实际 " +
+               (d.seen.empty() ? L"没有" : List(d.seen)) + L"。";
+    case Difference::Kind::Unchecked:
+        return FieldName(d.field) + Quoted(asked) + L"不是 a.b.c.d 形式的 IPv4 地址，无法确认它是否生效。";
+    }
+    return {};
+}
+
 }  // namespace
+
+size_t BoxLines(std::wstring_view text) {
+    size_t lines = 0;
+    for (std::wstring_view line : OutputLines(text))
+        lines += std::max<size_t>(1, (Columns(line) + kBoxColumns - 1) / kBoxColumns);
+    return lines;
+}
 
 std::wstring Quoted(const std::wstring& text) { return L"\u201C" + text + L"\u201D"; }
 
@@ -61,50 +237,23 @@ std::wstring QuotedPath(const FilePath& path) {
     return text + L"\u201D";
 }
 
-std::wstring DescribeFailure(const std::wstring& line, const CommandResult& result, std::chrono::seconds bound) {
-    std::wstring text = Shown(line) + L"\r\n";
-    switch (result.outcome) {
-    case CommandResult::Outcome::NotStarted: return text + Excerpt(result.output);
-    case CommandResult::Outcome::TimedOut: text += L"超过 " + Seconds(bound) + L" 秒仍未结束，已被终止。"; break;
-    case CommandResult::Outcome::Exited: text += L"退出代码 " + DecimalText(result.exitCode) + L"。"; break;
-    case CommandResult::Outcome::Unknown: return text + L"已结束，但无法读取它的结果：" + Excerpt(result.output);
+std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed, const FailureCauses& causes,
+                                     std::chrono::seconds bound) {
+    // Less of netsh's output for each command until the whole fits.
+    for (size_t budget = kOutputLines;; --budget) {
+        bool netshSaid = false;
+        std::wstring text = L"以下命令未成功执行：\r\n";
+        for (const FailedCommand& command : failed)
+            text += L"\r\n" + (command.result ? DescribeFailure(command.line, *command.result, bound, budget, netshSaid)
+                                              : Shown(command.line) + L"\r\n未执行：前一条命令超时。\r\n");
+        text += L"\r\n" + DescribeCauses(causes, bound, netshSaid);
+        if (budget == 0 || BoxLines(text) <= kBoxLines) return text;
     }
-    const std::wstring said = Excerpt(result.output);
-    return text + (said.empty() ? L"\r\n" : L"netsh 的输出：\r\n" + said);
 }
 
-std::wstring DescribeNotRun(const std::wstring& line) { return Shown(line) + L"\r\n未执行：前一条命令超时。\r\n"; }
-
-std::wstring DescribeCauses(const FailureCauses& causes, std::chrono::seconds bound) {
-    const std::wstring wired = Quoted(std::wstring(kWiredInterface));
-    std::wstring text;
-    if (causes.notElevated)
-        text += L"· 本程序没有以管理员身份运行，不能更改网络配置：请关闭它，右键点击程序 → 以管理员身份运行。\r\n";
-    if (causes.timedOut)
-        text += L"· 有命令超过 " + Seconds(bound) +
-                L" 秒仍未结束，已被终止，后面的命令没有执行：netsh "
-                L"可能正忙，请稍后再试。\r\n";
-    switch (causes.wired) {
-    case FailureCauses::Wired::Missing: {
-        std::wstring names;
-        const size_t shown = std::min(causes.interfaces.size(), kNamesShown);
-        for (size_t i = 0; i < shown; ++i) names += (i ? L"、" : L"") + Quoted(causes.interfaces[i]);
-        if (shown < causes.interfaces.size()) names += L" 等 " + DecimalText(causes.interfaces.size()) + L" 个";
-        text += L"· 方案总是应用到名为" + wired + L"的网卡，这台电脑没有这个名字的网卡，只有 " + names +
-                L"：可以把要用的网卡改名为" + wired + L"（" + std::wstring(kOpenConnections) +
-                L"右键点击网卡 → 重命名）。\r\n";
-        break;
-    }
-    case FailureCauses::Wired::Disabled:
-        text += L"· 网卡" + wired + L"已被禁用：请" + std::wstring(kOpenConnections) + L"右键点击它 → 启用。\r\n";
-        break;
-    case FailureCauses::Wired::Unreadable:
-        text += L"· 无法读出这台电脑的网卡列表，不能判断是否有名为" + wired + L"的网卡。\r\n";
-        break;
-    case FailureCauses::Wired::NotAsked:
-    case FailureCauses::Wired::Present: break;
-    }
-    if (causes.OnlyNetshKnows()) text += L"请查看上面 netsh 给出的原因。\r\n";
-    text.resize(text.size() - 2);  // no line end after the last
+std::wstring DescribeReadBack(const ReadBack& readBack, std::chrono::milliseconds waited) {
+    std::wstring text = L"命令都已执行，但检查网卡" + Quoted(std::wstring(kWiredInterface)) + L"时发现：";
+    for (const Difference& difference : readBack.differences)
+        text += L"\r\n· " + DescribeDifference(difference, waited);
     return text;
 }

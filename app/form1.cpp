@@ -9,6 +9,7 @@
 #include "netconfig/adapter_names.h"
 #include "netconfig/address_commands.h"
 #include "netconfig/failure_causes.h"
+#include "netconfig/interface_table.h"
 #include "netconfig/listing_command.h"
 #include "schemes/add_scheme.h"
 #include "schemes/delete_scheme.h"
@@ -25,6 +26,11 @@ using namespace std::chrono_literals;
 constexpr auto kCommandBound = 30s;
 constexpr auto kListingBound = 10s;
 constexpr auto kListingPatience = 2s;  // after the welcome box, before the window shows without it
+// Windows shows a new address as Tentative for a second or more while it probes for another
+// device that has it, and netsh may return before a change shows at all.
+constexpr auto kReadInterval = 200ms;
+constexpr auto kStaticPatience = 5s;
+constexpr auto kDhcpPatience = 3s;
 constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
 constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
 constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS",
@@ -73,9 +79,11 @@ std::wstring GatewayFromAddress(const std::wstring& address) {
     return dot == std::wstring::npos ? std::wstring() : address.substr(0, dot + 1);
 }
 
-Form1::Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place)
+Form1::Form1(FormView& view, CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock,
+             ProgramPlace place)
     : view_(view),
       runner_(runner),
+      reader_(reader),
       fs_(fs),
       clock_(clock),
       program_folder_(std::move(place.folder)),
@@ -181,51 +189,66 @@ void Form1::Command2_Click() { view_.EndProgram(); }
 
 void Form1::Command3_Click() {
     if (view_.SchemeText().empty()) return;
-    const auto lines =
-        StaticCommandLines(view_.FieldText(Field::Ip), view_.FieldText(Field::Mask), view_.FieldText(Field::Gateway),
-                           view_.FieldText(Field::PreferredDns), view_.FieldText(Field::AlternateDns));
-    RunAddressCommands(lines.data(), lines.size());
+    const StaticSettings asked{view_.FieldText(Field::Ip), view_.FieldText(Field::Mask),
+                               view_.FieldText(Field::Gateway), view_.FieldText(Field::PreferredDns),
+                               view_.FieldText(Field::AlternateDns)};
+    const auto lines = StaticCommandLines(asked.ip, asked.mask, asked.gateway, asked.preferredDns, asked.alternateDns);
+    RunAddressCommands(lines.data(), lines.size(), &asked);
 }
 
 void Form1::Command4_Click() {
     const auto lines = DhcpCommandLines();
-    RunAddressCommands(lines.data(), lines.size());
+    RunAddressCommands(lines.data(), lines.size(), nullptr);
 }
 
-void Form1::RunAddressCommands(const std::wstring* lines, size_t count) {
-    std::wstring failures;
-    std::wstring causes;
+void Form1::RunAddressCommands(const std::wstring* lines, size_t count, const StaticSettings* asked) {
+    std::wstring problem;
     {
         BusyScope busy(view_);
+        std::vector<FailedCommand> failed;
         bool timedOut = false;
         // Each one awaited: the alternate DNS must be added after the preferred one is set.
         for (size_t i = 0; i < count; ++i) {
             // A hung netsh would keep the next ones waiting as long: they are not started.
             if (timedOut) {
-                failures += L"\r\n" + DescribeNotRun(lines[i]);
+                failed.push_back({lines[i], std::nullopt});
                 continue;
             }
+            if (view_.Closing()) return;
             auto command = runner_.Start({Program::Netsh, lines[i], {}});
             if (!command->WaitFor(kCommandBound) && view_.Closing()) return command->LetRun();
             const CommandResult result = command->Finish();
-            if (!HasTakenEffect(lines[i], result))
-                failures += L"\r\n" + DescribeFailure(lines[i], result, kCommandBound);
+            if (!HasTakenEffect(lines[i], result)) failed.push_back({lines[i], result});
             timedOut = result.outcome == CommandResult::Outcome::TimedOut;
         }
-        if (!failures.empty()) causes = LikelyCauses(timedOut);
+        if (!failed.empty()) {
+            problem = DescribeCommandFailures(failed, LikelyCauses(timedOut), kCommandBound);
+        } else {
+            // An exit code is netsh's claim; the adapter's state is the truth.
+            const auto patience = asked ? std::chrono::milliseconds(kStaticPatience) : kDhcpPatience;
+            const ReadBack readBack = ReadBackAdapter(asked, patience);
+            if (!readBack.differences.empty()) problem = DescribeReadBack(readBack, patience);
+        }
     }
     if (view_.Closing()) return;
-    if (failures.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
-    Warn(L"以下命令未成功执行：\r\n" + failures + L"\r\n" + causes);
+    if (problem.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
+    Warn(problem);
 }
 
-std::wstring Form1::LikelyCauses(bool timedOut) {
+FailureCauses Form1::LikelyCauses(bool timedOut) {
     // Asked again now: the listing of start-up may be stale, and Combo2 drops disabled ones. Not
     // after a time-out: that netsh would be as busy.
     std::optional<CommandResult> listing;
     if (!timedOut) listing = RunToEnd(runner_, {Program::Netsh, L"netsh interface show interface", {}}, kListingBound);
-    return DescribeCauses(DiagnoseFailure(runner_.RunsElevated(), timedOut, listing ? &*listing : nullptr),
-                          kCommandBound);
+    return DiagnoseFailure(runner_.RunsElevated(), timedOut, listing ? &*listing : nullptr);
+}
+
+ReadBack Form1::ReadBackAdapter(const StaticSettings* asked, std::chrono::milliseconds patience) {
+    for (std::chrono::milliseconds waited{0};; waited += kReadInterval) {
+        const AdapterRead read = reader_.Read(kWiredInterface);
+        ReadBack readBack = asked ? CompareStatic(*asked, read) : CompareDhcp(read);
+        if (readBack.Settled() || readBack.final || waited >= patience || !view_.Pause(kReadInterval)) return readBack;
+    }
 }
 
 void Form1::Command5_Click() {

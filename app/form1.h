@@ -7,7 +7,10 @@
 
 #include "clock.h"
 #include "form_view.h"
+#include "netconfig/adapter_reader.h"
 #include "netconfig/command_runner.h"
+#include "netconfig/failure_causes.h"
+#include "netconfig/read_back.h"
 #include "textfile/file_path.h"
 #include "textfile/file_system.h"
 
@@ -26,7 +29,8 @@ struct ProgramPlace {
 
 class Form1 {
 public:
-    Form1(FormView& view, CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place);
+    Form1(FormView& view, CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock,
+          ProgramPlace place);
     ~Form1();  // a listing still running is ended and its file removed
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -56,10 +60,13 @@ public:
 
 private:
     [[nodiscard]] FilePath SchemeFile() const;
-    // Runs each line through netsh in order, then reports "配置成功" or what failed and why.
-    void RunAddressCommands(const std::wstring* lines, size_t count);
-    // One line each for the likely causes of failed commands, and what to do about them.
-    [[nodiscard]] std::wstring LikelyCauses(bool timedOut);
+    // Runs each line through netsh in order, reads 以太网 back (as `asked`, or on DHCP when null),
+    // then reports "配置成功", what failed and why, or what differs.
+    void RunAddressCommands(const std::wstring* lines, size_t count, const StaticSettings* asked);
+    // Why commands failed, as far as the token and a fresh interface listing tell.
+    [[nodiscard]] FailureCauses LikelyCauses(bool timedOut);
+    // Reads 以太网 until it is as asked, until waiting cannot mend what differs, or for `patience`.
+    [[nodiscard]] ReadBack ReadBackAdapter(const StaticSettings* asked, std::chrono::milliseconds patience);
     // Ends the listing if it still runs (past its bound), reads it into Combo2 when `fill` and it
     // finished, and removes its file.
     void FinishListing(bool fill);
@@ -67,6 +74,7 @@ private:
 
     FormView& view_;
     CommandRunner& runner_;
+    AdapterReader& reader_;
     FileSystem& fs_;
     const Clock& clock_;
     std::wstring program_folder_;

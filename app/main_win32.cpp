@@ -4,6 +4,7 @@
 
 #include "clock_win32.h"
 #include "main_window_win32.h"
+#include "netconfig/adapter_reader_win32.h"
 #include "netconfig/command_runner_win32.h"
 #include "win32/system_library.h"
 #include "win32/system_text.h"
@@ -21,10 +22,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::InitCommonControlsEx(&controls);
 
     auto runner = MakeSystemCommandRunner();
+    auto reader = MakeSystemAdapterReader();
     auto fs = MakeSystemFileSystem();
     SystemClock clock;
     const std::wstring folder = win32::ProgramFolder();
-    MainWindow window(*runner, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});
+    MainWindow window(*runner, *reader, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});
     if (const Status made = window.Create(); !made.ok()) {
         const std::wstring title(kProgramTitle);
         ::MessageBoxW(nullptr, (L"无法创建主窗口。\r\n" + made.detail()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);

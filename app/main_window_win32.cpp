@@ -85,9 +85,9 @@ RECT PlacementOf(const ControlSpec& spec, int dpi) {
 
 }  // namespace
 
-MainWindow::MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place,
-                       DpiFunctions dpiFunctions)
-    : form_(*this, runner, fs, clock, std::move(place)), dpi_functions_(std::move(dpiFunctions)) {}
+MainWindow::MainWindow(CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock,
+                       ProgramPlace place, DpiFunctions dpiFunctions)
+    : form_(*this, runner, reader, fs, clock, std::move(place)), dpi_functions_(std::move(dpiFunctions)) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
@@ -464,6 +464,10 @@ void MainWindow::SetBusy(bool busy) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
         if (hwnd_ && ::IsWindowVisible(hwnd_)) RestoreFocus();
     }
+}
+
+bool MainWindow::Pause(std::chrono::milliseconds duration) {
+    return win32::PauseKeepingWindowsPainted(static_cast<DWORD>(duration.count())) && !Closing();
 }
 
 void MainWindow::EndProgram() {

@@ -16,7 +16,7 @@ inline constexpr wchar_t kMainWindowClass[] = L"NetSchemeForm1";
 
 class MainWindow final : public FormView {
 public:
-    MainWindow(CommandRunner& runner, FileSystem& fs, const Clock& clock, ProgramPlace place,
+    MainWindow(CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock, ProgramPlace place,
                DpiFunctions dpiFunctions = DpiFunctions::Lookup());
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -42,6 +42,7 @@ public:
     void ShowMessage(const std::wstring& text, MessageIcon icon) override;
     std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override;
     void SetBusy(bool busy) override;
+    bool Pause(std::chrono::milliseconds duration) override;
     void EndProgram() override;
     bool Closing() const override;
     void SetListingTimer(bool on) override;

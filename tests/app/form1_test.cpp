@@ -37,9 +37,10 @@ protected:
     Form1Test()
         : real_fs_(MakeSystemFileSystem()),
           fs_(*real_fs_),
-          form_(view_, runner_, fs_, clock_, folder_.path().wstring()) {
+          form_(view_, runner_, reader_, fs_, clock_, folder_.path().wstring()) {
         view_.form = &form_;
         runner_.log = &view_.log;
+        reader_.log = &view_.log;
     }
 
     std::filesystem::path SchemeFile() const { return folder_ / "ui.kvo"; }
@@ -57,6 +58,7 @@ protected:
     FaultyFileSystem fs_;
     FakeView view_;
     FakeRunner runner_;
+    FakeReader reader_;
     FixedClock clock_;
     Form1 form_;
 };
@@ -196,6 +198,7 @@ TEST_F(Form1Test, ApplyWithEmptySchemeTextRunsNothingAndSaysNothing) {
 TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
     view_.schemeText = L"anything";
     view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114"};
+    reader_.reads = {StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5", L"114.114.114.114"})};
     form_.Command3_Click();
     ASSERT_EQ(runner_.started.size(), 3u);
     EXPECT_EQ(runner_.started[0].text,
@@ -203,7 +206,8 @@ TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
     EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 static  223.5.5.5");
     EXPECT_EQ(runner_.started[2].text, L"netsh interface ip add dns Name=以太网   114.114.114.114");
     for (const CommandLine& c : runner_.started) EXPECT_EQ(c.program, Program::Netsh);
-    // Each command is awaited before the next starts, all inside the busy time, the message after it.
+    // Each command is awaited before the next starts, then 以太网 is read back, all inside the busy
+    // time; the message comes after it, at once when the first read matches.
     const std::vector<std::wstring> expected = {L"Busy",
                                                 L"Start:" + runner_.started[0].text,
                                                 L"Wait:" + runner_.started[0].text,
@@ -211,6 +215,7 @@ TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
                                                 L"Wait:" + runner_.started[1].text,
                                                 L"Start:" + runner_.started[2].text,
                                                 L"Wait:" + runner_.started[2].text,
+                                                L"Read:以太网",
                                                 L"Idle",
                                                 L"Message:配置成功"};
     EXPECT_EQ(view_.log, expected);
@@ -224,7 +229,8 @@ TEST_F(Form1Test, AnyFailedCommandIsReportedWithWhatNetshSaidAndNeverAsSuccess) 
     runner_.results = {{CommandResult::Outcome::Exited, 1, L"\r\n请求的操作需要提升。\r\n\r\n"},
                        {CommandResult::Outcome::TimedOut, 0, flood}};
     form_.Command3_Click();
-    ASSERT_EQ(runner_.started.size(), 2u);  // nothing after a time-out, not even the listing
+    ASSERT_EQ(runner_.started.size(), 2u);  // nothing after a time-out, not even the listing or a read
+    EXPECT_FALSE(Logged(L"Read:以太网"));
     ASSERT_EQ(view_.messages.size(), 1u);
     const std::wstring& text = view_.messages[0].text;
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
@@ -332,6 +338,7 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
         view_.messages.clear();
         runner_.started.clear();
         runner_.results = {{CommandResult::Outcome::Exited, 1, already}};
+        reader_.reads = {DhcpRead()};
         form_.Command4_Click();
         EXPECT_EQ(runner_.started.size(), 2u);
         ASSERT_EQ(view_.messages.size(), 1u);
@@ -340,6 +347,68 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     // The same words from any other line are no success.
     EXPECT_FALSE(
         HasTakenEffect(DhcpCommandLines()[1], {CommandResult::Outcome::Exited, 1, L"已在此接口上启用 DHCP。"}));
+}
+
+// Reading 以太网 back after every command succeeded: at once when it matches, every 200 ms while
+// what differs may still change, at once when waiting cannot mend it.
+TEST_F(Form1Test, ReadBackWaitsOutATentativeAddressAndSaysWhatStillDiffersAtTheBound) {
+    view_.schemeText = L"home";
+    view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L""};
+    const AdapterRead probing =
+        StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"}, AddressState::Tentative);
+    reader_.reads = {probing, probing, StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"})};
+    form_.Command3_Click();
+    EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Read:以太网"), 3);
+    EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Pause:200"), 2);
+    EXPECT_LT(Position(L"Pause:200"), Position(L"Idle"));
+    EXPECT_EQ(view_.messages.back().text, L"配置成功");
+
+    // An old gateway stays: about 5 s of reads (3 s for DHCP), then one warning that names it.
+    AdapterRead old = StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"});
+    old.state.gateways.push_back(*ParseIpv4(L"192.168.0.1"));
+    for (auto [read, reads] : {std::pair{old, 26}, std::pair{DhcpRead(false), 16}}) {
+        view_.log.clear();
+        reader_.reads = {read};
+        read.state.addresses.empty() ? form_.Command4_Click() : form_.Command3_Click();
+        EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Read:以太网"), reads);
+        EXPECT_EQ(view_.messages.back().icon, MessageIcon::Warning);
+    }
+    EXPECT_NE(
+        view_.messages[1].text.find(L"留有旧的默认网关 192.168.0.1：要删除它，请在以管理员身份运行的命令提示符中执行 "
+                                    L"route delete 0.0.0.0 mask 0.0.0.0 192.168.0.1。"),
+        std::wstring::npos)
+        << Narrow(view_.messages[1].text);
+    EXPECT_NE(view_.messages[2].text.find(L"请插好网线，再点一次“修改为DHCP”。"), std::wstring::npos);
+}
+
+TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
+    view_.schemeText = L"home";
+    view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L""};
+    AdapterRead unplugged = DhcpRead(false, false);
+    const std::pair<AdapterRead, std::wstring> cases[] = {
+        {StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"}, AddressState::Duplicate),
+         L"· IP 地址冲突：192.168.1.10 已被网络中的另一台设备使用"},
+        {{AdapterRead::Outcome::Failed, {}, L"拒绝访问。"}, L"不能确认更改已生效：拒绝访问。"},
+        {{AdapterRead::Outcome::NotFound, {}, {}}, L"没有名为“以太网”的已启用网卡"},
+        {unplugged, L"没有连接（网线未插好"},
+    };
+    for (const auto& [read, words] : cases) {
+        view_.log.clear();
+        view_.messages.clear();
+        reader_.reads = {read};
+        form_.Command3_Click();
+        EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Read:以太网"), 1);
+        ASSERT_EQ(view_.messages.size(), 1u);
+        EXPECT_TRUE(view_.messages[0].text.starts_with(L"命令都已执行，但检查网卡“以太网”时发现：\r\n· "));
+        EXPECT_NE(view_.messages[0].text.find(words), std::wstring::npos) << Narrow(view_.messages[0].text);
+    }
+    // The window closed while it waited: no box, nothing more read.
+    view_.messages.clear();
+    reader_.reads = {DhcpRead(false)};
+    view_.onPause = [&] { view_.ended = true; };
+    form_.Command4_Click();
+    EXPECT_TRUE(view_.messages.empty());
+    EXPECT_FALSE(view_.busy);
 }
 
 // --- adapter discovery ---------------------------------------------------------------------
@@ -444,7 +513,7 @@ TEST_F(Form1Test, ThreeAddsGiveThreeSevenLineBlocksAndReloadEachTime) {
 }
 
 TEST_F(Form1Test, AnAddFromTheTemporaryFolderSavesAndSaysToUnzipFirst) {
-    Form1 form(view_, runner_, fs_, clock_, {folder_.path().wstring(), true});
+    Form1 form(view_, runner_, reader_, fs_, clock_, {folder_.path().wstring(), true});
     view_.form = &form;
     view_.answers = {L"home"};
     form.Command5_Click();
@@ -686,6 +755,37 @@ TEST(FailureText, LongPathsAreBrokenIntoLinesThatFitTheBoxAndKeepEveryCharacter)
     std::erase(shown, L'\r');
     std::erase(shown, L'\n');
     EXPECT_EQ(shown, Quoted(path));
+}
+
+// The worst boxes the commands can bring: three long Chinese answers (one in UTF-16, a NUL after
+// every letter), forty long adapter names, not elevated; every difference that can come together.
+TEST(FailureText, EveryBoxFitsTheScreenWholeAndNoAnswerCutsItShort) {
+    std::wstring sentences;
+    for (int i = 0; i < 4; ++i)
+        sentences += L"系统找不到指定的文件，请检查接口名称是否正确，然后再试一次这个操作。\r\n";
+    std::wstring utf16;
+    for (wchar_t c : std::wstring(L"The filename is incorrect.\r\n")) utf16 += std::wstring{c, L'\0'};
+    FailureCauses causes{true, false, FailureCauses::Wired::Missing,
+                         std::vector<std::wstring>(40, std::wstring(99, L'网'))};
+    const std::wstring line =
+        L"Netsh interface ip set address Name=以太网 static 192.168.100.100  255.255.255.0  192.168.100.254 ";
+    const CommandResult said{CommandResult::Outcome::Exited, 1, sentences};
+    const std::wstring box = DescribeCommandFailures(
+        {{line, said}, {line, CommandResult{CommandResult::Outcome::Exited, 1, utf16 + sentences}}, {line, said}},
+        causes, std::chrono::seconds(30));
+    EXPECT_LE(BoxLines(box), kBoxLines) << BoxLines(box);
+    EXPECT_NE(box.find(L"The filename is incorrect."), std::wstring::npos);
+    EXPECT_TRUE(box.ends_with(L"重命名）。"));  // the causes are never cut
+
+    const std::vector<std::wstring> five = {L"10.0.0.1", L"10.0.0.2", L"10.0.0.3",
+                                            L"10.0.0.4", L"10.0.0.5", L"10.0.0.6"};
+    ReadBack all;
+    for (Difference::Kind kind : {Difference::Kind::DhcpOn, Difference::Kind::Conflict, Difference::Kind::WrongMask,
+                                  Difference::Kind::ExtraAddress, Difference::Kind::OldGateway,
+                                  Difference::Kind::GatewayMissing, Difference::Kind::DnsDifferent})
+        all.differences.push_back({kind, five, five});
+    all.differences.push_back({Difference::Kind::Unchecked, {std::wstring(300, L'x')}, {}, Difference::Field::Gateway});
+    EXPECT_LE(BoxLines(DescribeReadBack(all, std::chrono::seconds(5))), kBoxLines);
 }
 
 TEST_F(Form1Test, DeleteWorksBeyond32767Lines) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/clock.h"
+#include "netconfig/adapter_reader.h"
 #include "netconfig/command_runner.h"
 #include "textfile/codepage936.h"
 
@@ -63,3 +65,34 @@ public:
     DateTimeText now{L"2026/12/6", L"9:05:03", L"2026/12/6", L"9:05:03"};
     DateTimeText Now() const override { return now; }
 };
+
+// An AdapterReader that answers with the reads a test queued, the last one for every read after.
+class FakeReader final : public AdapterReader {
+public:
+    std::deque<AdapterRead> reads;
+    std::vector<std::wstring>* log = nullptr;
+
+    AdapterRead Read(std::wstring_view name) override {
+        if (log) log->push_back(L"Read:" + std::wstring(name));
+        AdapterRead read = reads.empty() ? AdapterRead{} : reads.front();
+        if (reads.size() > 1) reads.pop_front();
+        return read;
+    }
+};
+
+// 以太网 as a static setup of these values leaves it, linked and every address in use.
+inline AdapterRead StaticRead(const std::wstring& ip, unsigned prefix, const std::wstring& gateway,
+                              const std::vector<std::wstring>& dns, AddressState state = AddressState::Preferred) {
+    AdapterRead read{AdapterRead::Outcome::Read, {}, {}};
+    read.state.addresses.push_back({*ParseIpv4(ip), prefix, state});
+    if (!gateway.empty()) read.state.gateways.push_back(*ParseIpv4(gateway));
+    for (const std::wstring& server : dns) read.state.dnsServers.push_back(*ParseIpv4(server));
+    return read;
+}
+
+inline AdapterRead DhcpRead(bool dhcpEnabled = true, bool connected = true) {
+    AdapterRead read{AdapterRead::Outcome::Read, {}, {}};
+    read.state.dhcpEnabled = dhcpEnabled;
+    read.state.connected = connected;
+    return read;
+}

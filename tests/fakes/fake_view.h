@@ -31,6 +31,7 @@ public:
     bool listingTimer = false;
     std::function<void(const Message&)> onMessage;
     std::function<void()> onPrompt;
+    std::function<void()> onPause;
 
     std::wstring FieldText(Field field) const override { return fields[field]; }
     void SetFieldText(Field field, const std::wstring& text) override {
@@ -67,6 +68,11 @@ public:
     void SetBusy(bool b) override {
         log.push_back(b ? L"Busy" : L"Idle");
         busy = b;
+    }
+    bool Pause(std::chrono::milliseconds duration) override {
+        log.push_back(L"Pause:" + std::to_wstring(duration.count()));
+        if (onPause) onPause();
+        return !ended;
     }
     void EndProgram() override { ended = true; }
     bool Closing() const override { return ended; }

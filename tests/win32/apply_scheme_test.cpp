@@ -17,7 +17,7 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(wintest::InstallStandInNetsh()); }
 
     void SetUp() override {
-        window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
+        window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
         ASSERT_TRUE(window_->Create().ok());
         wintest::DialogWatcher watcher;
         window_->LoadAndShow();
@@ -48,6 +48,7 @@ protected:
     std::wstring log_path_ = folder_ / "netsh.log";
     ScopedVariable log_{L"NETSH_STANDIN_LOG", log_path_};
     std::unique_ptr<CommandRunner> runner_ = MakeSystemCommandRunner();
+    FakeReader reader_;
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FixedClock clock_;
     std::unique_ptr<MainWindow> window_;
@@ -58,6 +59,7 @@ TEST_F(ApplySchemeTest, ApplyStartsTheThreeLinesInOrderThenSaysSo) {
                                L"114.114.114.114"};
     for (size_t i = 0; i < kFieldCount; ++i) window_->SetFieldText(kFields[i], fields[i]);
     ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
+    reader_.reads = {StaticRead(L"192.168.10.23", 24, L"192.168.10.1", {L"192.168.10.1", L"114.114.114.114"})};
     const auto seen = Click(ControlId::Command3);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"配置成功");
@@ -128,7 +130,7 @@ TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetsh
 TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenItEnds) {
     window_.reset();
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
-    window_ = std::make_unique<MainWindow>(*runner_, *fs_, clock_, folder_.path().wstring());
+    window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
     ASSERT_TRUE(window_->Create().ok());
     const auto start = std::chrono::steady_clock::now();
     {

@@ -2,6 +2,7 @@
 // line, the system folder as current folder, exit codes, captured OEM output, the time bound,
 // and the listing redirected by cmd into folders with awkward names.
 #include "netconfig/command_runner_win32.h"
+#include "netconfig/adapter_reader_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,23 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
     std::sort(found.begin(), found.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(found, expected);
+}
+
+// The IP Helper answers for this machine's own loopback ("lo" under Wine, which takes the
+// names from Linux) come apart into the snapshot without a fault, every read on its own thread.
+TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
+    const auto reader = MakeSystemAdapterReader();
+    EXPECT_EQ(reader->Read(L"没有这个网卡").outcome, AdapterRead::Outcome::NotFound);
+    AdapterRead loopback = reader->Read(L"lo");
+    if (loopback.outcome == AdapterRead::Outcome::NotFound) loopback = reader->Read(L"Loopback Pseudo-Interface 1");
+    ASSERT_EQ(loopback.outcome, AdapterRead::Outcome::Read)
+        << std::string(loopback.error.begin(), loopback.error.end());
+    ASSERT_EQ(loopback.state.addresses.size(), 1u);
+    EXPECT_EQ(Ipv4Text(loopback.state.addresses[0].address), L"127.0.0.1");
+    EXPECT_EQ(loopback.state.addresses[0].prefixLength, 8u);
+    EXPECT_EQ(loopback.state.addresses[0].state, AddressState::Preferred);
+    EXPECT_TRUE(loopback.state.connected);
+    EXPECT_TRUE(loopback.state.gateways.empty());
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ const std::string kTwoSchemes =
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = std::make_unique<MainWindow>(runner_, *fs_, clock_, folder_.path().wstring());
+        window_ = std::make_unique<MainWindow>(runner_, reader_, *fs_, clock_, folder_.path().wstring());
         ASSERT_TRUE(window_->Create().ok());
         FinishByTimer(*window_);
     }
@@ -92,6 +92,7 @@ protected:
     TempFolder folder_;
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FakeRunner runner_;
+    FakeReader reader_;
     FixedClock clock_;
     std::unique_ptr<MainWindow> window_;
 };
@@ -134,7 +135,7 @@ TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) { ExpectTwipsLayout(
 // Windows 7 and 8.1 lack GetDpiForWindow, AdjustWindowRectExForDpi and SystemParametersInfoForDpi
 // (and 7 GetDpiForMonitor): their fallbacks must give the window the system DPI's twips layout.
 TEST_F(MainWindowTest, WithoutTheNewerDpiFunctionsTheWindowHasTheSameTwipsLayoutAndFonts) {
-    MainWindow windows7(runner_, *fs_, clock_, folder_.path().wstring(), DpiFunctions::Windows7());
+    MainWindow windows7(runner_, reader_, *fs_, clock_, folder_.path().wstring(), DpiFunctions::Windows7());
     ASSERT_TRUE(windows7.Create().ok());
     FinishByTimer(windows7);
     EXPECT_EQ(windows7.dpi(), ExpectedDpi());  // the system DPI, never a fixed 96
@@ -376,6 +377,7 @@ TEST_F(MainWindowTest, WhileACommandRunsOnlyExitWorksAndTheFocusComesBackAfterwa
         ::SendMessageW(Main(), WM_COMMAND, MAKEWPARAM(ControlId::Command4, BN_CLICKED),
                        reinterpret_cast<LPARAM>(Control(ControlId::Command4)));
     };
+    reader_.reads = {DhcpRead(false), DhcpRead()};  // the flag shows only at the second read
     const auto seen = ClickAnswering(ControlId::Command4);
     EXPECT_EQ(enabled, (std::vector<bool>{true, true}));  // the two DHCP lines, nothing more
     ASSERT_EQ(seen.size(), 1u);

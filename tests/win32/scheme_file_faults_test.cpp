@@ -87,7 +87,7 @@ bool CountPause(DWORD) {
 
 class SchemeFileFaultTest : public ::testing::Test {
 protected:
-    SchemeFileFaultTest() : form_(view_, runner_, *fs_, clock_, folder_.path().wstring()) {
+    SchemeFileFaultTest() : form_(view_, runner_, reader_, *fs_, clock_, folder_.path().wstring()) {
         view_.form = &form_;
         WriteBytes(File(), kSchemes);
         g_replace = ReplaceState::Real;
@@ -126,7 +126,7 @@ protected:
         calls.moveFile = FakeMove;
         calls.pause = CountPause;
         auto fs = MakeWin32FileSystem(calls);
-        Form1 form(view_, runner_, *fs, clock_, folder_.path().wstring());
+        Form1 form(view_, runner_, reader_, *fs, clock_, folder_.path().wstring());
         view_.form = &form;
         view_.messages.clear();
         view_.schemeText = L"lab";
@@ -143,6 +143,7 @@ protected:
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FakeView view_;
     FakeRunner runner_;
+    FakeReader reader_;
     FixedClock clock_;
     Form1 form_;
 };
@@ -284,7 +285,7 @@ TEST_F(SchemeFileFaultTest, AFolderPathTooLongForATemporaryFileIsRefusedWithAMes
         deep /= std::wstring(std::min<size_t>(want - deep.wstring().size() - 1, 100), L'd');
     ASSERT_TRUE(std::filesystem::create_directories(deep));
     WriteBytes(deep / "ui.kvo", kSchemes);
-    Form1 form(view_, runner_, *fs_, clock_, deep.wstring());
+    Form1 form(view_, runner_, reader_, *fs_, clock_, deep.wstring());
     view_.form = &form;
     view_.schemeText = L"lab";
     form.Command1_Click();

@@ -1,0 +1,41 @@
+// What the system says an adapter is now: its IPv4 addresses, gateways, DNS servers, DHCP and
+// link. The Win32 reader asks the IP Helper API; tests give any state through a fake.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ipv4.h"
+
+// Windows' duplicate address detection: a new address is Tentative while Windows probes for
+// another device that has it, then Preferred (in use) or Duplicate (not used).
+enum class AddressState { Tentative, Duplicate, Preferred, Other };
+
+struct UnicastAddress {
+    Ipv4 address = 0;
+    unsigned prefixLength = 0;
+    AddressState state = AddressState::Preferred;
+};
+
+struct AdapterState {
+    bool dhcpEnabled = false;
+    bool connected = true;  // the link is up
+    std::vector<UnicastAddress> addresses;
+    std::vector<Ipv4> gateways;
+    std::vector<Ipv4> dnsServers;  // in the order they are asked
+};
+
+struct AdapterRead {
+    enum class Outcome { Read, NotFound, Failed };
+    Outcome outcome = Outcome::Failed;
+    AdapterState state;  // with Read
+    std::wstring error;  // with Failed: the system's reason
+};
+
+class AdapterReader {
+public:
+    virtual ~AdapterReader() = default;
+    // The IPv4 side of the enabled adapter whose friendly name is `name`. While it reads, the
+    // window keeps painting; a read cut short by the program's closing reports Failed.
+    [[nodiscard]] virtual AdapterRead Read(std::wstring_view name) = 0;
+};

@@ -1,0 +1,157 @@
+#include "adapter_reader_win32.h"
+
+// winsock2.h before windows.h; ws2tcpip.h before iphlpapi.h, or netioapi.h leaves out MIB_IF_ROW2.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <netioapi.h>
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "win32/message_pump.h"
+#include "win32/system_library.h"
+#include "win32/system_text.h"
+
+namespace {
+
+using GetAdaptersAddressesCall = ULONG WINAPI(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES_LH, PULONG);
+using GetIfEntry2Call = DWORD WINAPI(PMIB_IF_ROW2);
+
+constexpr ULONG kListFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST;
+constexpr DWORD kReadBound = 10000;  // a read that hangs is reported, not waited for
+constexpr DWORD kPaintSlice = 50;
+
+// iphlpapi.dll and its two functions, shared with each read's thread: a thread still reading
+// when the program ends must not find the DLL gone.
+struct IpHelper {
+    IpHelper() : library(win32::LoadSystemLibrary(L"iphlpapi.dll")), loadError(library ? 0 : ::GetLastError()) {}
+    win32::UniqueLibrary library;
+    DWORD loadError;
+    GetAdaptersAddressesCall* getAdaptersAddresses =
+        win32::FunctionOf<GetAdaptersAddressesCall>(library.get(), "GetAdaptersAddresses");
+    GetIfEntry2Call* getIfEntry2 = win32::FunctionOf<GetIfEntry2Call>(library.get(), "GetIfEntry2");
+};
+
+AdapterRead Failed(std::wstring why) { return {AdapterRead::Outcome::Failed, {}, std::move(why)}; }
+
+// IPv4 only: Windows lists IPv6 DNS servers (fec0::) and gateways beside them.
+std::optional<Ipv4> Ipv4Of(const SOCKET_ADDRESS& socket) {
+    if (!socket.lpSockaddr || socket.lpSockaddr->sa_family != AF_INET ||
+        socket.iSockaddrLength < static_cast<INT>(sizeof(sockaddr_in)))
+        return std::nullopt;
+    // Byte by byte rather than ntohl, which would import ws2_32.
+    const auto* b =
+        reinterpret_cast<const unsigned char*>(&reinterpret_cast<const sockaddr_in*>(socket.lpSockaddr)->sin_addr);
+    return (Ipv4{b[0]} << 24) | (Ipv4{b[1]} << 16) | (Ipv4{b[2]} << 8) | Ipv4{b[3]};
+}
+
+template <typename Node>
+std::vector<Ipv4> Ipv4List(const Node* first) {
+    std::vector<Ipv4> list;
+    for (const Node* node = first; node; node = node->Next)
+        if (const std::optional<Ipv4> address = Ipv4Of(node->Address)) list.push_back(*address);
+    return list;
+}
+
+AddressState StateOf(IP_DAD_STATE dad) {
+    switch (dad) {
+    case IpDadStateTentative: return AddressState::Tentative;
+    case IpDadStateDuplicate: return AddressState::Duplicate;
+    case IpDadStatePreferred: return AddressState::Preferred;
+    default: return AddressState::Other;
+    }
+}
+
+// The link: down, cable out, or the adapter gone. MediaConnectState is the cable itself.
+bool Connected(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter) {
+    if (adapter.OperStatus == IfOperStatusDown || adapter.OperStatus == IfOperStatusLowerLayerDown ||
+        adapter.OperStatus == IfOperStatusNotPresent)
+        return false;
+    MIB_IF_ROW2 row{};
+    row.InterfaceLuid = adapter.Luid;
+    return !(api.getIfEntry2 && api.getIfEntry2(&row) == NO_ERROR &&
+             row.MediaConnectState == MediaConnectStateDisconnected);
+}
+
+AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter) {
+    // The gateways, the LUID and the prefix lengths came with Vista; Length says what is there.
+    if (adapter.Length < offsetof(IP_ADAPTER_ADDRESSES_LH, Luid) + sizeof adapter.Luid)
+        return Failed(L"系统给出的网卡信息缺少网关等内容。");
+    AdapterRead read{AdapterRead::Outcome::Read, {}, {}};
+    AdapterState& state = read.state;
+    state.dhcpEnabled = (adapter.Flags & IP_ADAPTER_DHCP_ENABLED) != 0;
+    state.connected = Connected(api, adapter);
+    for (const IP_ADAPTER_UNICAST_ADDRESS_LH* u = adapter.FirstUnicastAddress; u; u = u->Next) {
+        if (u->Length < offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) + sizeof u->OnLinkPrefixLength)
+            return Failed(L"系统给出的地址信息缺少前缀长度。");
+        if (const std::optional<Ipv4> address = Ipv4Of(u->Address))
+            state.addresses.push_back({*address, u->OnLinkPrefixLength, StateOf(u->DadState)});
+    }
+    state.gateways = Ipv4List(adapter.FirstGatewayAddress);
+    state.dnsServers = Ipv4List(adapter.FirstDnsServerAddress);
+    return read;
+}
+
+AdapterRead ReadNow(const IpHelper& api, const std::wstring& name) {
+    if (!api.getAdaptersAddresses)
+        return Failed(L"无法载入 iphlpapi.dll：" +
+                      win32::ErrorText(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND));
+    // Microsoft's advice: 15 KB is enough for most computers; a larger answer says its size.
+    ULONG size = 15 * 1024;
+    std::vector<ULONGLONG> buffer;  // aligned for the structures
+    ULONG listed = ERROR_BUFFER_OVERFLOW;
+    for (int attempt = 0; attempt < 4 && listed == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.assign(size / sizeof(ULONGLONG) + 1, 0);
+        size = static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG));
+        listed = api.getAdaptersAddresses(AF_INET, kListFlags, nullptr,
+                                          reinterpret_cast<PIP_ADAPTER_ADDRESSES_LH>(buffer.data()), &size);
+    }
+    if (listed == ERROR_NO_DATA) return {AdapterRead::Outcome::NotFound, {}, {}};
+    if (listed != NO_ERROR) return Failed(win32::ErrorText(listed));
+    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES_LH*>(buffer.data()); adapter;
+         adapter = adapter->Next)
+        if (adapter->FriendlyName && name == adapter->FriendlyName) return StateOf(api, *adapter);
+    return {AdapterRead::Outcome::NotFound, {}, {}};
+}
+
+struct ReadJob {
+    std::shared_ptr<const IpHelper> api;
+    std::wstring name;
+    AdapterRead result;
+};
+
+DWORD WINAPI ReadOnItsThread(LPVOID parameter) {
+    const std::unique_ptr<std::shared_ptr<ReadJob>> job(static_cast<std::shared_ptr<ReadJob>*>(parameter));
+    (*job)->result = ReadNow(*(*job)->api, (*job)->name);
+    return 0;
+}
+
+// A thread per read: the window paints while a slow system answers, and each read starts afresh
+// (Wine reads the DNS servers once per thread).
+class SystemAdapterReader final : public AdapterReader {
+public:
+    AdapterRead Read(std::wstring_view name) override {
+        if (!api_) api_ = std::make_shared<const IpHelper>();
+        auto job = std::make_shared<ReadJob>(ReadJob{api_, std::wstring(name), {}});
+        auto parameter = std::make_unique<std::shared_ptr<ReadJob>>(job);
+        const win32::UniqueHandle thread(::CreateThread(nullptr, 0, ReadOnItsThread, parameter.get(), 0, nullptr));
+        if (!thread) return ReadNow(*api_, job->name);
+        (void)parameter.release();  // the thread's now
+        bool ended = false;
+        const bool open = win32::WaitKeepingWindowsPainted(thread.get(), kReadBound, kPaintSlice, [&] {
+            return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
+        });
+        if (!ended) return Failed(open ? L"读取网卡信息超过 10 秒仍未完成。" : L"程序正在关闭。");
+        return job->result;
+    }
+
+private:
+    std::shared_ptr<const IpHelper> api_;
+};
+
+}  // namespace
+
+std::unique_ptr<AdapterReader> MakeSystemAdapterReader() { return std::make_unique<SystemAdapterReader>(); }
