@@ -13,6 +13,7 @@
 #include "netconfig/listing_command.h"
 #include "schemes/add_scheme.h"
 #include "schemes/delete_scheme.h"
+#include "schemes/recover_scheme_file.h"
 #include "schemes/scheme_file.h"
 #include "textfile/codepage936.h"
 #include "textfile/read_lines.h"
@@ -179,6 +180,7 @@ void Form1::Command1_Click() {
         return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
                     QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) +
                     L"。\r\n" + outcome.detail);
+    case DeleteOutcome::Kind::Locked: return Warn(nothing + L"：" + outcome.detail + L"请稍后再试。");
     case DeleteOutcome::Kind::KeepsChanging:
         return Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，" + nothing +
                     L"。请关闭正在改动它的程序后再试。" + LeftoverNote(outcome.leftover));
@@ -253,11 +255,13 @@ ReadBack Form1::ReadBackAdapter(const StaticSettings* asked, std::chrono::millis
 
 void Form1::Command5_Click() {
     const std::wstring file = QuotedPath(SchemeFile());
+    std::unique_ptr<ChangeLock> lock;  // from the open to the close, the name prompt included
     std::unique_ptr<AppendFile> scheme;
     Status opened = Status::Ok();
     {
-        BusyScope busy(view_);  // the open may wait for a program that holds the file
-        opened = fs_.OpenForAppend(SchemeFile(), scheme);
+        BusyScope busy(view_);  // the lock and the open may wait for another copy or program
+        opened = LockSchemeFile(lock);
+        if (opened.ok()) opened = fs_.OpenForAppend(SchemeFile(), scheme);
     }
     if (view_.Closing()) return;
     if (!opened.ok()) return Warn(L"无法打开或创建方案文件" + file + L"，不能添加方案。\r\n" + opened.detail());
@@ -286,9 +290,38 @@ void Form1::Command5_Click() {
     Readtxt();
 }
 
+Status Form1::LockSchemeFile(std::unique_ptr<ChangeLock>& lock) {
+    bool abandoned = false;
+    Status locked = fs_.LockChanges(SchemeFile(), true, lock, abandoned);
+    if (abandoned) (void)RecoverSchemeFile(fs_, SchemeFile());  // a copy died holding it, perhaps mid-change
+    return locked;
+}
+
+std::wstring Form1::RecoverAtStart() {
+    // Only a look: a copy that holds the lock is in the middle of a change, and its files are not
+    // leftovers; the next start looks again.
+    std::unique_ptr<ChangeLock> lock;
+    bool abandoned = false;
+    if (!fs_.LockChanges(SchemeFile(), false, lock, abandoned).ok()) return {};
+    const Recovery recovery = RecoverSchemeFile(fs_, SchemeFile());
+    std::wstring text;
+    if (recovery.restored)
+        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份恢复：修改前的方案都在。\r\n";
+    if (!recovery.unrestored.empty())
+        text += L"方案文件" + QuotedPath(SchemeFile()) + L"不见了。上次修改被中断时留下的备份" +
+                QuotedPath(recovery.unrestored) + L"没能改回原名：它保存着你的方案，请把它改名为 " +
+                std::wstring(kSchemeFileName) + L"。\r\n" + recovery.detail + L"\r\n";
+    for (const FilePath& stuck : recovery.stuck)
+        text += L"上次修改方案时留下的文件" + QuotedPath(stuck) + L"没能删除：它只是方案文件的副本，可以删掉。\r\n";
+    if (!text.empty()) text.resize(text.size() - 2);
+    return text;
+}
+
 void Form1::Form_Load() {
+    const std::wstring recovered = RecoverAtStart();
     Readtxt();
     readPcNet();
+    if (!recovered.empty() && !view_.Closing()) Warn(recovered);
 }
 
 void Form1::Text1_Change() { view_.SetFieldText(Field::Gateway, GatewayFromAddress(view_.FieldText(Field::Ip))); }

@@ -440,7 +440,12 @@ void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
     // A null caption would show "错误"; before the window is shown the box stands on its own.
     const std::wstring title(kProgramTitle);
     const HWND owner = ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+    // A WM_QUIT (the window was closed during a wait, which posts it again) ends a message box at
+    // once: it is held while the box is up, so a box that says where the schemes are stays.
+    MSG quit{};
+    const bool closing = ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+    if (closing) ::PostQuitMessage(static_cast<int>(quit.wParam));
     // The first box is the welcome box, before the window shows: Form_Load goes on to fill
     // Combo2, and the window is shown after it, so all controls exist from here on, also when
     // OK came before the timer.

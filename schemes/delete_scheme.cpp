@@ -1,5 +1,6 @@
 #include "delete_scheme.h"
 
+#include "recover_scheme_file.h"
 #include "scheme_file.h"
 #include "textfile/read_lines.h"
 
@@ -15,6 +16,11 @@ DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_vi
     auto done = [&leftover](Kind kind, std::wstring detail = {}, FilePath stranded = {}) {
         return DeleteOutcome{kind, std::move(detail), std::move(stranded), leftover};
     };
+    std::unique_ptr<ChangeLock> lock;
+    bool abandoned = false;
+    if (Status locked = fs.LockChanges(file, true, lock, abandoned); !locked.ok())
+        return done(Kind::Locked, locked.detail());
+    if (abandoned) (void)RecoverSchemeFile(fs, file);  // a copy died holding the lock, perhaps mid-replace
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         LoadedLines loaded = ReadTextLines(fs, file);
         if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);

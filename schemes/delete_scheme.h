@@ -16,6 +16,7 @@ struct DeleteOutcome {
         WriteFailed,    // detail; the file is as it was
         Stranded,       // detail; the file could not be put back: `stranded` holds the schemes
         KeepsChanging,  // another program wrote the file before every attempt
+        Locked,         // detail: another copy of the program is changing the file, or why no lock
     };
     Kind kind = Kind::Deleted;
     std::wstring detail;
@@ -23,8 +24,9 @@ struct DeleteOutcome {
     FilePath leftover;  // a temporary copy of the schemes that could not be removed after a failure
 };
 
-// Marks the last line "name:" + name in `file` with `mark` (already encoded). When another
-// program wrote the file since it was read, the work is done again on what it wrote, up to
-// three reads; so neither change is lost.
+// Marks the last line "name:" + name in `file` with `mark` (already encoded), holding the change
+// lock, so no other copy of the program changes the file meanwhile. When another program wrote
+// the file since it was read, the work is done again on what it wrote, up to three reads; so
+// neither change is lost.
 [[nodiscard]] DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name,
                                          std::string_view mark);

@@ -1,5 +1,7 @@
 #include "file_calls_win32.h"
 
+#include <algorithm>
+
 #include "file_path.h"
 #include "win32/system_text.h"
 
@@ -44,4 +46,11 @@ std::wstring FileCalls::NewName(const std::wstring& folder, std::wstring_view su
         std::wstring path = JoinPath(folder, name);
         if (!Exists(path)) return path;
     }
+}
+
+bool FileCalls::IsOurName(std::wstring_view name) {
+    if (name.size() != 15 || !name.starts_with(L"kvo") || !(name.ends_with(L".tmp") || name.ends_with(L".bak")))
+        return false;
+    return std::all_of(name.begin() + 3, name.begin() + 11,
+                       [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'); });
 }

@@ -38,6 +38,8 @@ public:
     [[nodiscard]] Status Remove(const std::wstring& path) const;
     // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.
     [[nodiscard]] std::wstring NewName(const std::wstring& folder, std::wstring_view suffix);
+    // Whether a file name is one NewName gives, as .tmp or .bak.
+    [[nodiscard]] static bool IsOurName(std::wstring_view name);
 
 private:
     static constexpr ULONGLONG kLockPatienceMs = 2000;  // virus scanners and indexers let go within this

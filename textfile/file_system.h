@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "file_path.h"
 #include "status.h"
@@ -42,6 +43,19 @@ public:
     virtual ~FileHold() = default;
 };
 
+// Held while this copy of the program changes a file: every other copy waits for it.
+class ChangeLock {
+public:
+    virtual ~ChangeLock() = default;
+};
+
+// What an interrupted rewrite of a file can leave beside it: backups (the whole old file, put
+// aside by the replace) newest first, and temporary files (a new file, perhaps half written).
+struct Leftovers {
+    std::vector<FilePath> backups;
+    std::vector<FilePath> temporaries;
+};
+
 // How PutInPlace ended. On failure the target is whole, as it was, unless `stranded` is set: then
 // the target could not be put back and that file now holds its whole contents.
 struct Placement {
@@ -69,7 +83,17 @@ public:
                                                std::unique_ptr<FileHold> hold) = 0;
     // Removes path; a path that does not exist counts as removed.
     [[nodiscard]] virtual Status RemoveFile(const FilePath& path) = 0;
+    // Takes the lock every copy of the program (of every user of the computer) takes before it
+    // changes `file`; with `wait`, waits about two seconds for a copy that holds it. `abandoned`
+    // is set when a copy ended while it held the lock, perhaps in the middle of a change.
+    [[nodiscard]] virtual Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock,
+                                             bool& abandoned) = 0;
+    // Our own leftovers beside `file` (by their names: nothing else is ever touched).
+    [[nodiscard]] virtual Leftovers FindLeftovers(const FilePath& file) = 0;
 };
+
+// What LockChanges says when another copy of the program keeps the lock.
+inline constexpr std::wstring_view kLockedByAnotherCopy = L"另一个正在运行的本程序正在修改这个方案文件。";
 
 // The machine's own file system.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();

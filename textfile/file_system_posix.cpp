@@ -1,7 +1,9 @@
 // POSIX file access: mkstemp, fsync, rename, fsync of the folder.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,6 +193,42 @@ public:
         if (::unlink(Utf8(path).c_str()) == 0 || errno == ENOENT) return Status::Ok();
         return Errno();
     }
+
+    // An flock on the folder: it goes with the process, so nothing is ever abandoned here.
+    Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
+        abandoned = false;
+        const FilePath parent = ParentFolder(file);
+        auto folder = std::make_unique<FolderLock>(
+            ::open(parent.empty() ? "." : Utf8(parent).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder->get() < 0) return Errno();
+        for (int attempt = 0; ::flock(folder->get(), LOCK_EX | LOCK_NB) != 0; ++attempt) {
+            if (errno != EWOULDBLOCK) return Errno();
+            if (!wait || attempt == 20) return Status::Error(std::wstring(kLockedByAnotherCopy));
+            ::usleep(100000);
+        }
+        lock = std::move(folder);
+        return Status::Ok();
+    }
+
+    Leftovers FindLeftovers(const FilePath& file) override {
+        Leftovers found;
+        const FilePath parent = ParentFolder(file);
+        DIR* folder = ::opendir(parent.empty() ? "." : Utf8(parent).c_str());
+        if (!folder) return found;
+        while (const dirent* entry = ::readdir(folder)) {
+            const std::string name = entry->d_name;  // mkstemps' kvo-XXXXXX.tmp
+            if (name.size() == 14 && name.starts_with("kvo-") && name.ends_with(".tmp"))
+                found.temporaries.push_back(JoinPath(parent, Wide(name)));
+        }
+        ::closedir(folder);
+        return found;
+    }
+
+private:
+    class FolderLock final : public ChangeLock, public PosixFile {
+    public:
+        using PosixFile::PosixFile;
+    };
 };
 
 }  // namespace

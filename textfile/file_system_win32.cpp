@@ -2,6 +2,9 @@
 // ReplaceFileW fails on bare relative names, so every path is made absolute first, once per call.
 #include "file_system_win32.h"
 
+#include <sddl.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "file_calls_win32.h"
@@ -153,7 +156,77 @@ public:
 
     Status RemoveFile(const FilePath& path) override { return calls_.Remove(Absolute(path)); }
 
+    Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
+        win32::UniqueHandle mutex = OpenChangeMutex(Absolute(file));
+        if (!mutex) return LastError();
+        DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
+        if (wait && waited == WAIT_TIMEOUT)
+            (void)calls_.Retrying([&] {
+                waited = ::WaitForSingleObject(mutex.get(), 0);
+                return waited == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_SHARING_VIOLATION) : ERROR_SUCCESS;
+            });
+        if (waited == WAIT_TIMEOUT) return Status::Error(std::wstring(kLockedByAnotherCopy));
+        if (waited == WAIT_FAILED) return LastError();
+        abandoned = waited == WAIT_ABANDONED;  // ours now; the copy that held it ended
+        lock = std::make_unique<MutexLock>(std::move(mutex));
+        return Status::Ok();
+    }
+
+    Leftovers FindLeftovers(const FilePath& file) override {
+        const std::wstring folder = ParentFolder(Absolute(file));
+        std::vector<std::pair<ULONGLONG, FilePath>> backups;
+        Leftovers found;
+        WIN32_FIND_DATAW entry{};
+        const HANDLE search = ::FindFirstFileExW(JoinPath(folder, L"kvo*").c_str(), FindExInfoBasic, &entry,
+                                                 FindExSearchNameMatch, nullptr, 0);
+        if (search == INVALID_HANDLE_VALUE) return found;
+        do {
+            const std::wstring name = entry.cFileName;
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FileCalls::IsOurName(name)) continue;
+            if (name.ends_with(L".bak"))
+                backups.push_back(
+                    {(ULONGLONG{entry.ftLastWriteTime.dwHighDateTime} << 32) | entry.ftLastWriteTime.dwLowDateTime,
+                     JoinPath(folder, name)});
+            else
+                found.temporaries.push_back(JoinPath(folder, name));
+        } while (::FindNextFileW(search, &entry));
+        ::FindClose(search);
+        std::sort(backups.begin(), backups.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (auto& backup : backups) found.backups.push_back(std::move(backup.second));
+        return found;
+    }
+
 private:
+    class MutexLock final : public ChangeLock {
+    public:
+        explicit MutexLock(win32::UniqueHandle mutex) : mutex_(std::move(mutex)) {}
+        ~MutexLock() override { ::ReleaseMutex(mutex_.get()); }
+
+    private:
+        win32::UniqueHandle mutex_;
+    };
+
+    // One mutex per scheme file, named from its full path without case (Windows compares paths
+    // so), in the Global namespace so that two users of one computer meet in it too; every user
+    // may wait on it and release it (the default access would shut out other users' copies).
+    static win32::UniqueHandle OpenChangeMutex(std::wstring path) {
+        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+        ULONGLONG hash = 0xCBF29CE484222325ull;  // FNV-1a: a mutex name has no backslashes and a length limit
+        for (wchar_t c : path) hash = (hash ^ c) * 0x100000001B3ull;
+        std::wstring name = L"Global\\NetScheme.SchemeFile.";
+        for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const bool everyone = ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1, &descriptor, nullptr);  // SYNCHRONIZE | MUTEX_MODIFY_STATE
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+        win32::UniqueHandle mutex(::CreateMutexW(everyone ? &attributes : nullptr, FALSE, name.c_str()));
+        if (descriptor) ::LocalFree(descriptor);
+        // Made by another user with less access for us than CreateMutexW asks.
+        if (!mutex && ::GetLastError() == ERROR_ACCESS_DENIED)
+            mutex.reset(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
+        return mutex;
+    }
+
     class Hold final : public FileHold {
     public:
         explicit Hold(UniqueFile file) : file_(std::move(file)) {}

@@ -25,12 +25,12 @@ Left Sort(DWORD error) {
     }
 }
 
-// Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares), and shares where
-// the user may change files but not their permissions (ReplaceFileW opens the new file with
-// WRITE_DAC; the probe showed that the old one may be renamed): there two renames do it.
+// Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares): there two renames
+// do it. Not an access denial: with REPLACEFILE_IGNORE_MERGE_ERRORS ReplaceFileW needs no
+// WRITE_DAC, so a lasting denial means the user may not write the file, and renaming around it
+// would put an unprotected file in its place.
 bool CanRenameInstead(DWORD error) {
-    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
-           error == ERROR_ACCESS_DENIED;
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
 }
 
 // The end of every replace: the backup goes only while `to` is whole; a missing `to` gets the

@@ -9,7 +9,7 @@
 
 #include "textfile/file_system.h"
 
-enum class FaultStep { None, Read, OpenForAppend, Append, CreateTemp, Write, Sync, Close, Hold, Replace, Remove };
+enum class FaultStep { None, Read, OpenForAppend, Append, CreateTemp, Write, Sync, Close, Hold, Replace, Remove, Lock };
 
 class FaultyFileSystem final : public FileSystem {
 public:
@@ -53,6 +53,11 @@ public:
         Step(FaultStep::Remove);
         return Fails(FaultStep::Remove) ? Injected() : real_.RemoveFile(path);
     }
+    Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
+        Step(FaultStep::Lock);
+        return Fails(FaultStep::Lock) ? Injected() : real_.LockChanges(file, wait, lock, abandoned);
+    }
+    Leftovers FindLeftovers(const FilePath& file) override { return real_.FindLeftovers(file); }
 
     static Status Injected() { return Status::Error(L"injected fault"); }
 
