@@ -11,6 +11,10 @@ bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == 
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool IsMissing(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && IsNotFound(::GetLastError());
+}
+
 DWORD FileCalls::Replace(const std::wstring& replaced, const std::wstring& replacement,
                          const std::wstring& backup) const {
     return Retrying([&] {

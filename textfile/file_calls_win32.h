@@ -12,6 +12,9 @@
 [[nodiscard]] Status ErrorStatus(DWORD error);
 [[nodiscard]] bool IsNotFound(DWORD error);
 [[nodiscard]] bool Exists(const std::wstring& path);
+// Known not to be there: any other failure to look (access denied, a network error) is no
+// reason to move a file into its place.
+[[nodiscard]] bool IsMissing(const std::wstring& path);
 
 class FileCalls {
 public:

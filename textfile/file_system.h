@@ -18,8 +18,8 @@ struct ReadResult {
 };
 
 // A file opened for appending. Append is one write at the end that starts on a line of its own
-// (see StartOnOwnLine); if it fails, the file is cut back to the length it had before, so a
-// failed append leaves no partial block.
+// (see StartOnOwnLine), flushed to the disk; if it fails, the file is cut back to the length it
+// had before, so a failed append leaves no partial block.
 class AppendFile {
 public:
     virtual ~AppendFile() = default;

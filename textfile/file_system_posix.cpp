@@ -101,6 +101,8 @@ public:
             last = byte;
         }
         Status status = WriteAll(file_.get(), StartOnOwnLine(block, last));
+        // On the disk before anyone is told it was saved.
+        if (status.ok() && ::fsync(file_.get()) != 0) status = Errno();
         if (!status.ok()) (void)::ftruncate(file_.get(), oldLength);
         return status;
     }

@@ -72,6 +72,8 @@ public:
             last = byte;
         }
         Status status = WriteAll(file_.get(), StartOnOwnLine(block, last));
+        // On the disk before anyone is told it was saved.
+        if (status.ok() && !::FlushFileBuffers(file_.get())) status = LastError();
         if (!status.ok()) {
             // Cut back to where the block began: a half-written block would shift every value after it.
             if (::SetFilePointerEx(file_.get(), oldLength, nullptr, FILE_BEGIN)) ::SetEndOfFile(file_.get());
@@ -146,7 +148,7 @@ public:
     Placement PutInPlace(const FilePath& source, const FilePath& target, std::unique_ptr<FileHold> hold) override {
         const std::wstring from = Absolute(source);
         const std::wstring to = Absolute(target);
-        if (!Exists(to)) {
+        if (IsMissing(to)) {
             const Status moved = calls_.Move(from, to);
             return {moved, moved.ok() ? FilePath() : from};
         }

@@ -2,6 +2,9 @@
 // attributes, creation time and streams, where a moved-in file would get the folder's.
 #include "replace_file_win32.h"
 
+#include <optional>
+#include <string>
+
 #include "file_path.h"
 #include "win32/unique_handle.h"
 
@@ -33,13 +36,35 @@ bool CanRenameInstead(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
 }
 
-// The end of every replace: the backup goes only while `to` is whole; a missing `to` gets the
-// old file back from the backup, or else the result names the file that holds the schemes.
+std::optional<std::string> ReadAll(const std::wstring& path) {
+    win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    for (DWORD got = 0; ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr); bytes.append(buffer, got))
+        if (got == 0) return bytes;
+    return std::nullopt;
+}
+
+// The end of every replace: the backup goes only while `to` holds the schemes (ours, after a
+// replace that succeeded, or the same bytes as the backup); a missing `to` gets the old file back
+// from the backup; else the result names the file that holds the schemes. A `to` that another
+// program put there in the middle of the replace (its add creates a missing file) keeps our
+// backup beside it.
 Placement Settle(FileCalls& calls, Status status, const std::wstring& from, const std::wstring& to,
                  const std::wstring& backup) {
-    if (Exists(to)) {
-        if (!backup.empty()) (void)calls.Remove(backup);
-        return {std::move(status), {}};
+    if (!IsMissing(to)) {
+        if (backup.empty() || !Exists(backup)) return {std::move(status), {}};
+        const std::optional<std::string> old = status.ok() ? std::nullopt : ReadAll(backup);
+        if (status.ok() || (old && old == ReadAll(to))) {
+            (void)calls.Remove(backup);
+            return {std::move(status), {}};
+        }
+        // Out of the way of the next start's clean-up, which removes backups once ui.kvo is there.
+        const std::wstring kept = calls.NewName(ParentFolder(to), L".kept.kvo");
+        return {std::move(status), calls.Move(backup, kept, MOVEFILE_WRITE_THROUGH).ok() ? kept : backup};
     }
     if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
     const bool backedUp = !backup.empty() && Exists(backup);
@@ -81,7 +106,7 @@ Placement ReplaceInPlace(FileCalls& calls, const std::wstring& from, const std::
     switch (Sort(error)) {
     case Left::Replaced: return Settle(calls, Status::Ok(), from, to, backup);
     case Left::OldGoneNewStays:  // finish the move
-        if (!Exists(to) && calls.Move(from, to).ok()) return Settle(calls, Status::Ok(), from, to, backup);
+        if (IsMissing(to) && calls.Move(from, to).ok()) return Settle(calls, Status::Ok(), from, to, backup);
         return Settle(calls, ErrorStatus(error), from, to, backup);
     case Left::ReplaceRefused:
     case Left::BothKeepNames: return Settle(calls, ErrorStatus(error), from, to, backup);

@@ -5,6 +5,8 @@
 namespace win32 {
 
 std::wstring ErrorText(DWORD code) {
+    // A call that failed without setting an error: its text would be "操作成功完成。".
+    if (code == ERROR_SUCCESS) return L"系统没有给出原因。";
     wchar_t* buffer = nullptr;
     const DWORD length =
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -34,6 +34,7 @@ enum class ReplaceState {
     AccessDenied,          // a file the user may not write: always, both keep their names
     SharingTwiceThenReal,  // another program holds the file for a moment
     ScannerHoldsNewFile,   // a scanner opens the temporary file without sharing and keeps it
+    RecreatedInGap1177,    // as 1177, and another program's add creates the missing file meanwhile
 };
 enum class MoveFault { None, TempOnly, All };
 
@@ -56,6 +57,11 @@ BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, D
         break;
     case ReplaceState::OldUnderBackup1177:
         ::MoveFileW(replaced, backup);
+        error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        break;
+    case ReplaceState::RecreatedInGap1177:
+        ::MoveFileW(replaced, backup);
+        WriteBytes(replaced, "name:other\r\n");
         error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
         break;
     case ReplaceState::NotSupported: error = ERROR_NOT_SUPPORTED; break;
@@ -309,6 +315,23 @@ win32::ProcessInfo StartChild(const std::wstring& test) {
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
         return {};
     return {win32::UniqueHandle(child.hProcess), win32::UniqueHandle(child.hThread)};
+}
+
+// Another program made a new ui.kvo while the replace had the old one under the backup name: that
+// backup, the only copy of the schemes, is kept under a name the next start leaves alone.
+TEST_F(SchemeFileFaultTest, AFileAnotherProgramMadeInTheGapNeverCostsTheBackup) {
+    g_replace = ReplaceState::RecreatedInGap1177;
+    g_move = MoveFault::TempOnly;
+    const std::wstring told = DeleteLabThroughFakes();
+    EXPECT_EQ(ReadBytes(File()), "name:other\r\n");
+    const std::vector<std::string> files = folder_.Files();
+    const auto kept =
+        std::find_if(files.begin(), files.end(), [](const std::string& f) { return f.ends_with(".kept.kvo"); });
+    ASSERT_NE(kept, files.end());
+    EXPECT_EQ(ReadBytes(folder_ / *kept), kSchemes);
+    EXPECT_NE(told.find(std::wstring(kept->begin(), kept->end())), std::wstring::npos);
+    form_.Form_Load();  // the next start
+    EXPECT_EQ(ReadBytes(folder_ / *kept), kSchemes);
 }
 
 // What a delete interrupted between ReplaceFileW's renames leaves (no ui.kvo, the old file under
