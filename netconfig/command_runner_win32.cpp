@@ -18,12 +18,22 @@ using win32::UniqueHandle;
 
 constexpr size_t kOutputLimit = 64 * 1024;  // enough for any netsh message; bounds the box
 
+// What a console program wrote: in the OEM code page, unless a console code page set in the
+// registry (HKCU\Console) or by chcp made it UTF-8. Bytes that are valid UTF-8 and not all ASCII
+// are taken as UTF-8: Chinese text in code page 936 is almost never valid UTF-8.
 std::wstring DecodeOem(std::string_view bytes) {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
-    const int length = ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    UINT codePage = CP_OEMCP;
+    DWORD flags = 0;
+    if (!ascii && ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0) > 0) {
+        codePage = CP_UTF8;
+        flags = MB_ERR_INVALID_CHARS;
+    }
+    const int length = ::MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
     std::wstring text(static_cast<size_t>(std::max(length, 0)), L'\0');
-    if (length > 0) ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, text.data(), length);
+    if (length > 0) ::MultiByteToWideChar(codePage, flags, bytes.data(), size, text.data(), length);
     return text;
 }
 

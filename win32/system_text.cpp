@@ -1,5 +1,6 @@
 #include "system_text.h"
 
+#include <string_view>
 #include <vector>
 
 namespace win32 {
@@ -49,10 +50,22 @@ std::wstring GrownText(Call call) {
     }
 }
 
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start) {
-    return !start.empty() && text.size() >= start.size() &&
-           ::CompareStringOrdinal(text.c_str(), static_cast<int>(start.size()), start.c_str(),
-                                  static_cast<int>(start.size()), TRUE) == CSTR_EQUAL;
+// Whether `folder` is emptied behind the user's back because an archive program or Explorer
+// unpacked the exe there to run it from an archive. Both upper case, absolute and ending in a
+// separator; `temp` is the temporary folder. A folder below a temporary folder named TEMP or TMP, or
+// below any user's AppData\Local\Temp (an exe run as another administrator has that one's TEMP);
+// below a broader TMP (C:\) only an archive program's own folder.
+bool IsUnpackedFromArchive(std::wstring_view folder, std::wstring_view temp) {
+    if (folder.find(L"\\APPDATA\\LOCAL\\TEMP\\") != std::wstring_view::npos) return true;
+    if (temp.empty() || folder.size() < temp.size() || !folder.starts_with(temp)) return false;
+    const std::wstring_view below = temp.substr(0, temp.size() - 1);
+    if (below.ends_with(L"\\TEMP") || below.ends_with(L"\\TMP")) return true;
+    // WinRAR, 7-Zip, Explorer's zip folders, WinZip, Bandizip, 360 and HaoZip.
+    const std::wstring_view first = folder.substr(temp.size());
+    for (std::wstring_view tool :
+         {L"RAR$EX", L"7ZO", L"TEMP1_", L"TEMP2_", L"TEMP3_", L"WZ", L"BNZ.", L"360ZIP", L"HZ$"})
+        if (first.starts_with(tool)) return true;
+    return false;
 }
 
 }  // namespace
@@ -72,15 +85,20 @@ std::wstring NativeProgramFolder() {
 
 bool IsInTemporaryFolder(const std::wstring& folder) {
     const std::wstring temp = GrownText([](wchar_t* buffer, DWORD size) { return ::GetTempPathW(size, buffer); });
-    const std::wstring inside = folder + L"\\";
+    auto upper = [](std::wstring path) {
+        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+        return path;
+    };
     auto longName = [](const std::wstring& path) {
         return GrownText([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(path.c_str(), buffer, size); });
     };
     auto shortName = [](const std::wstring& path) {
         return GrownText([&](wchar_t* buffer, DWORD size) { return ::GetShortPathNameW(path.c_str(), buffer, size); });
     };
-    return StartsWithIgnoringCase(inside, temp) || StartsWithIgnoringCase(longName(inside), longName(temp)) ||
-           StartsWithIgnoringCase(shortName(inside), shortName(temp));
+    const std::wstring inside = folder + L"\\";
+    return IsUnpackedFromArchive(upper(inside), upper(temp)) ||
+           IsUnpackedFromArchive(upper(longName(inside)), upper(longName(temp))) ||
+           IsUnpackedFromArchive(upper(shortName(inside)), upper(shortName(temp)));
 }
 
 }  // namespace win32

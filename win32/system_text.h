@@ -20,8 +20,10 @@ std::wstring SystemFolder();
 // and its 32-bit copies.
 std::wstring NativeProgramFolder();
 
-// Whether folder lies in the user's temporary folder (GetTempPathW), as its long or its short
-// name, compared without case: where a zip program opens an exe from a zip file.
+// Whether folder is one an archive program or Explorer unpacked the exe into to run it from an
+// archive, and so is emptied: below the temporary folder (GetTempPathW; by its long or short
+// name, without case) where that is a real temporary folder, below any user's AppData\Local\Temp,
+// or an archive program's own folder below a broader TMP.
 bool IsInTemporaryFolder(const std::wstring& folder);
 
 }  // namespace win32

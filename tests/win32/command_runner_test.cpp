@@ -200,4 +200,11 @@ TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
     EXPECT_TRUE(loopback.state.gateways.empty());
 }
 
+// netsh writes UTF-8 where the console code page was set to it; else the OEM code page (936).
+TEST(CommandRunnerDecode, ValidUtf8IsReadAsUtf8AndAnythingElseInTheOemCodePage) {
+    const auto runner = MakeSystemCommandRunner();
+    EXPECT_EQ(runner->DecodeOutput("\xE8\xAF\xB7\xE6\xB1\x82 ok"), L"请求 ok");
+    EXPECT_EQ(runner->DecodeOutput("\xC7\xEB\xC7\xF3 ok"), L"请求 ok");
+}
+
 }  // namespace

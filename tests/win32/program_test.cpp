@@ -72,6 +72,11 @@ TEST(Program, KnowsWhenItRunsFromTheTemporaryFolder) {
     const std::wstring temp = folder.path().parent_path().wstring();
     EXPECT_TRUE(win32::IsInTemporaryFolder(temp));
     EXPECT_FALSE(win32::IsInTemporaryFolder(temp + L"orary"));  // a sibling whose name starts the same
+    // A TMP as broad as a drive: only an archive program's folder there, and another user's Temp.
+    wintest::ScopedVariable broad(L"TMP", L"C:\\");
+    EXPECT_FALSE(win32::IsInTemporaryFolder(L"C:\\tools"));
+    EXPECT_TRUE(win32::IsInTemporaryFolder(L"C:\\Rar$EXa1234.5678\\x"));
+    EXPECT_TRUE(win32::IsInTemporaryFolder(L"C:\\Users\\admin\\AppData\\Local\\Temp\\7zO1.tmp"));
 }
 
 // DLLs planted beside the exe under the names of system DLLs it uses are never loaded.
