@@ -54,15 +54,6 @@ std::wstring LeftoverNote(const FilePath& leftover) {
     return L"\r\n临时文件" + QuotedPath(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
 }
 
-// The mark in front of a deleted name line, encoded. A short date or time format with a
-// character the file cannot hold (the user's own) gives way to the plain one.
-std::string DeletedLineMark(const DateTimeText& now) {
-    Codepage936 codepage;
-    Encoded936 mark = codepage.Encode(DeletedLinePrefix(now.date, now.time));
-    if (mark.unrepresentable) mark = codepage.Encode(DeletedLinePrefix(now.fallbackDate, now.fallbackTime));
-    return mark.bytes;
-}
-
 std::wstring DescribeRefusal(const EncodedBlock& block) {
     const std::wstring where =
         block.field ? Quoted(std::wstring(kFieldNames[static_cast<size_t>(*block.field)])) : L"方案名称";
@@ -160,7 +151,8 @@ void Form1::Command1_Click() {
     DeleteOutcome outcome;
     {
         BusyScope busy(view_);  // reads and the replace may wait for a program that holds the file
-        outcome = DeleteScheme(fs_, SchemeFile(), name, DeletedLineMark(clock_.Now()));
+        const DateTimeText now = clock_.Now();
+        outcome = DeleteScheme(fs_, SchemeFile(), name, {now.date, now.time, now.fallbackDate, now.fallbackTime});
     }
     if (view_.Closing() && outcome.stranded.empty()) return;
     const std::wstring file = QuotedPath(SchemeFile());
@@ -273,7 +265,9 @@ void Form1::Command5_Click() {
     }
     AddressFields fields;
     for (Field field : kFields) fields[field] = view_.FieldText(field);
-    const AddOutcome outcome = AppendScheme(*scheme, name, fields);
+    // A file an editor re-saved as UTF-8 (with its mark) stays UTF-8.
+    const TextEncoding encoding = EncodingOf(fs_.ReadFile(SchemeFile()).bytes);
+    const AddOutcome outcome = AppendScheme(*scheme, name, fields, encoding);
     switch (outcome.kind) {
     case AddOutcome::Kind::Added: break;
     case AddOutcome::Kind::Refused: return Warn(DescribeRefusal(outcome.refusal));

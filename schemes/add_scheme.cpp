@@ -2,9 +2,9 @@
 
 #include "textfile/codepage936.h"
 
-AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressFields& fields) {
+AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressFields& fields, TextEncoding encoding) {
     Codepage936 codepage;
-    EncodedBlock block = EncodeSchemeBlock(name, fields, codepage);
+    EncodedBlock block = EncodeSchemeBlock(name, fields, codepage, encoding);
     if (block.problem != EncodedBlock::Problem::None) {
         (void)file.Close();
         return {AddOutcome::Kind::Refused, std::move(block), {}};

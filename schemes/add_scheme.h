@@ -19,5 +19,7 @@ struct AddOutcome {
     std::wstring detail;
 };
 
-// Appends the block of `name` and `fields` to `file`, and closes it in every case.
-[[nodiscard]] AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressFields& fields);
+// Appends the block of `name` and `fields` to `file` (whose text is in `encoding`), and closes it
+// in every case.
+[[nodiscard]] AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressFields& fields,
+                                      TextEncoding encoding);

@@ -10,7 +10,7 @@ constexpr int kAttempts = 3;  // reads of a file another program keeps changing
 
 }  // namespace
 
-DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, std::string_view mark) {
+DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, const DeletedWhen& when) {
     using Kind = DeleteOutcome::Kind;
     FilePath leftover;
     auto done = [&leftover](Kind kind, std::wstring detail = {}, FilePath stranded = {}) {
@@ -30,7 +30,8 @@ DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_vi
         if (!match) return done(name.empty() ? Kind::NoSelection : Kind::NoSuchName);
 
         RewriteResult written =
-            RewriteFile(fs, file, RewriteWithMarkedLine(loaded.lines, *match, mark), loaded.lines.bytes());
+            RewriteFile(fs, file, RewriteWithMarkedLine(loaded.lines, *match, EncodedDeletedMark(loaded.lines, when)),
+                        loaded.lines.bytes());
         if (!written.leftover.empty()) leftover = written.leftover;
         if (written.changed) continue;
         if (!written.stranded.empty()) return done(Kind::Stranded, written.status.detail(), written.stranded);

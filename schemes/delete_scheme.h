@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "scheme_file.h"
 #include "textfile/file_system.h"
 
 struct DeleteOutcome {
@@ -24,9 +25,9 @@ struct DeleteOutcome {
     FilePath leftover;  // a temporary copy of the schemes that could not be removed after a failure
 };
 
-// Marks the last line "name:" + name in `file` with `mark` (already encoded), holding the change
+// Marks the last line "name:" + name in `file` with the mark of `when`, holding the change
 // lock, so no other copy of the program changes the file meanwhile. When another program wrote
 // the file since it was read, the work is done again on what it wrote, up to three reads; so
 // neither change is lost.
 [[nodiscard]] DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name,
-                                         std::string_view mark);
+                                         const DeletedWhen& when);

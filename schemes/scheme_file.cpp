@@ -62,6 +62,14 @@ std::wstring DeletedLinePrefix(std::wstring_view date, std::wstring_view time) {
     return prefix;
 }
 
+std::string EncodedDeletedMark(const TextLines& lines, const DeletedWhen& when) {
+    Codepage936 codepage;
+    const std::wstring own = DeletedLinePrefix(when.date, when.time);
+    const Encoded936 mark = EncodeText(lines.encoding(), own, codepage);
+    if (!mark.unrepresentable && !own.starts_with(kNamePrefix)) return mark.bytes;
+    return EncodeText(lines.encoding(), DeletedLinePrefix(when.plainDate, when.plainTime), codepage).bytes;
+}
+
 std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::string_view prefix) {
     size_t total = prefix.size();
     for (size_t i = 0; i < lines.size(); ++i) total += lines.raw(i).size() + kLineEnd.size();
@@ -75,7 +83,8 @@ std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::st
     return bytes;
 }
 
-EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields, Codepage936& codepage) {
+EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields, Codepage936& codepage,
+                               TextEncoding encoding) {
     EncodedBlock block;
     auto refuse = [&block](EncodedBlock::Problem problem, std::optional<Field> field, char32_t c) {
         block.bytes.clear();
@@ -91,7 +100,7 @@ EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fiel
         if (auto c = FindLineBreak(fields[f])) return refuse(EncodedBlock::Problem::LineBreak, f, *c);
 
     auto append = [&](std::wstring_view text, std::optional<Field> field) {
-        Encoded936 encoded = codepage.Encode(text);
+        Encoded936 encoded = EncodeText(encoding, text, codepage);
         if (encoded.unrepresentable) {
             refuse(EncodedBlock::Problem::Unrepresentable, field, *encoded.unrepresentable);
             return false;

@@ -40,6 +40,15 @@ struct FieldWrite {
 // in the platform's date or time text are dropped: they would split the line.
 [[nodiscard]] std::wstring DeletedLinePrefix(std::wstring_view date, std::wstring_view time);
 
+// When a scheme was deleted: in the user's short date and time formats, and in the plain ones.
+struct DeletedWhen {
+    std::wstring date, time, plainDate, plainTime;
+};
+// The mark in front of a deleted name line, encoded as the file is. The plain formats stand in
+// when the file cannot hold a character of the user's own, or when the mark would begin with
+// "name:" (a date format may): the marked line would then be listed again.
+[[nodiscard]] std::string EncodedDeletedMark(const TextLines& lines, const DeletedWhen& when);
+
 // The whole file again, every line with its own bytes and CR LF, the line at `marked` with
 // `prefix` (already encoded) in front of it.
 [[nodiscard]] std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::string_view prefix);
@@ -52,5 +61,5 @@ struct EncodedBlock {
     std::optional<Field> field;  // where the problem is: a field, or none for the name
     char32_t character = 0;
 };
-[[nodiscard]] EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields,
-                                             Codepage936& codepage);
+[[nodiscard]] EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields, Codepage936& codepage,
+                                             TextEncoding encoding = TextEncoding::Codepage936);

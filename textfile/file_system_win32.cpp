@@ -18,6 +18,15 @@ using win32::UniqueFile;
 
 Status LastError() { return ErrorStatus(::GetLastError()); }
 
+// Opening a folder for reading or writing is denied access; the user needs to know it is one.
+std::wstring ErrorTextFor(const std::wstring& path, DWORD error) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return L"这是一个文件夹，不是文件：请把它改名或移走。";
+    return win32::ErrorText(error);
+}
+
 std::wstring Absolute(const FilePath& path) {
     const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0) return path;
@@ -121,7 +130,7 @@ public:
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
             return handle ? ERROR_SUCCESS : ::GetLastError();
         });
-        if (error != ERROR_SUCCESS) return ErrorStatus(error);
+        if (error != ERROR_SUCCESS) return Status::Error(ErrorTextFor(absolute, error));
         file = std::make_unique<Win32AppendFile>(std::move(handle));
         return Status::Ok();
     }
@@ -249,7 +258,7 @@ private:
         });
         if (error != ERROR_SUCCESS) {
             result.state = IsNotFound(error) ? ReadResult::State::Missing : ReadResult::State::Failed;
-            result.error = win32::ErrorText(error);
+            result.error = ErrorTextFor(absolute, error);
             return result;
         }
         std::vector<char> buffer(65536);

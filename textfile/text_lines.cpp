@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "codepage936.h"
+#include "utf8.h"
 
 TextLines::TextLines(std::string bytes, Codepage936& codepage) : bytes_(std::move(bytes)) {
     // LF never occurs inside a 936 double-byte character (trail bytes are 0x40 and up), so the
@@ -19,5 +20,14 @@ TextLines::TextLines(std::string bytes, Codepage936& codepage) : bytes_(std::mov
         start = found ? end + 1 : size;
     }
     texts_.reserve(spans_.size());
-    for (size_t i = 0; i < spans_.size(); ++i) texts_.push_back(codepage.Decode(raw(i)));
+    encoding_ = EncodingOf(bytes_);
+    for (size_t i = 0; i < spans_.size(); ++i) {
+        std::string_view line = raw(i);
+        if (encoding_ == TextEncoding::Codepage936) {
+            texts_.push_back(codepage.Decode(line));
+            continue;
+        }
+        if (i == 0) line.remove_prefix(kUtf8Mark.size());  // the mark is no part of the first line's text
+        texts_.push_back(DecodeUtf8(line));
+    }
 }

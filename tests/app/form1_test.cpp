@@ -622,6 +622,33 @@ TEST_F(Form1Test, DeleteMarksTheLastMatchingNameLineThenTheEarlierOne) {
     EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock + mark + second);
     EXPECT_TRUE(view_.schemes.empty());
     EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
+
+    // A date format that begins with "name:" would make the marked line a name line again.
+    WriteBytes(SchemeFile(), kHomeBlock);
+    form_.Readtxt();
+    view_.Pick(0);
+    clock_.now.date = L"name:12/6";
+    form_.Command1_Click();
+    EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock);
+}
+
+// An editor re-saved ui.kvo as UTF-8 with its byte order mark: every scheme is listed and loaded,
+// and what is added or marked is written in UTF-8, the mark kept.
+TEST_F(Form1Test, AUtf8FileWithItsMarkStaysUtf8) {
+    const std::string utf8 = "\xEF\xBB\xBFname:\xE5\xAE\xB6\r\nIP:10.0.0.2\r\n\xE6\x8E\xA9\xE7\xA0\x81:255.0.0.0\r\n";
+    WriteBytes(SchemeFile(), utf8);
+    form_.Readtxt();
+    ASSERT_EQ(view_.schemes, std::vector<std::wstring>{L"家"});
+    view_.Pick(0);
+    EXPECT_EQ(view_.fields[Field::Mask], L"255.0.0.0");
+    view_.answers = {L"实验室"};
+    form_.Command5_Click();
+    const std::string added = "name:\xE5\xAE\x9E\xE9\xAA\x8C\xE5\xAE\xA4\r\n";
+    EXPECT_NE(ReadBytes(SchemeFile()).find(added), std::string::npos);
+    view_.Pick(1);
+    form_.Command1_Click();
+    EXPECT_NE(ReadBytes(SchemeFile()).find("9:05:03-\xE5\xB7\xB2\xE5\x88\xA0\xE9\x99\xA4-" + added), std::string::npos);
+    EXPECT_TRUE(ReadBytes(SchemeFile()).starts_with(utf8));
 }
 
 TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {

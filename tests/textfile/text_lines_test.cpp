@@ -35,4 +35,12 @@ TEST(TextLines, KeepsRawBytesBesideDecodedText) {
     EXPECT_EQ(lines.raw(1), "bad\xFF");
 }
 
+TEST(Utf8, DecodesLosslesslyAndEncodesBackWhatItDecoded) {
+    const std::string bytes = "\xE5\xAE\xB6 \xF0\x9F\x98\x80 bad\xFF\xC0\x80 cut\xE5\xAE";
+    const std::wstring text = DecodeUtf8(bytes);
+    EXPECT_TRUE(text.starts_with(L"家 \U0001F600 bad\xDCFF\xDCC0\xDC80 cut\xDCE5\xDCAE")) << text.size();
+    EXPECT_EQ(EncodeUtf8(L"家 \U0001F600").bytes, "\xE5\xAE\xB6 \xF0\x9F\x98\x80");
+    EXPECT_EQ(EncodeUtf8(text).unrepresentable, 0xDCFFu);  // the stand-ins of bad bytes cannot be written
+}
+
 }  // namespace

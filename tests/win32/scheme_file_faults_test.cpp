@@ -418,7 +418,8 @@ TEST(SchemeFileChild, DeletesUntilKilled) {
     const auto fs = MakeSystemFileSystem();
     WriteBytes(JoinPath(folder, L"locked"), "");
     for (int i = 0; i < 250; ++i)
-        (void)DeleteScheme(*fs, JoinPath(folder, L"ui.kvo"), L"s" + std::to_wstring(i), "2026/12/9-1:02:03-x-");
+        (void)DeleteScheme(*fs, JoinPath(folder, L"ui.kvo"), L"s" + std::to_wstring(i),
+                           {L"2026/12/9", L"1:02:03", L"2026/12/9", L"1:02:03"});
 }
 
 }  // namespace
