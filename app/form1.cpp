@@ -85,9 +85,10 @@ FilePath Form1::SchemeFile() const { return JoinPath(program_folder_, kSchemeFil
 
 void Form1::Warn(const std::wstring& text) { view_.ShowMessage(text, MessageIcon::Warning); }
 
-void Form1::Readtxt() {
+void Form1::Readtxt() { ShowSchemes(ReadTextLines(fs_, SchemeFile())); }
+
+void Form1::ShowSchemes(const LoadedLines& loaded) {
     view_.ClearSchemeList();
-    LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
     // A missing file is a first start: an empty list, like an empty file.
     if (loaded.state == ReadResult::State::Ok) {
         for (const std::wstring& name : ListSchemeNames(loaded.lines)) view_.AddScheme(name);
@@ -95,6 +96,22 @@ void Form1::Readtxt() {
         Warn(L"无法读取方案文件" + QuotedPath(SchemeFile()) + L"，方案列表为空。\r\n" + loaded.error);
     }
     for (Field field : kFields) view_.SetFieldText(field, kDefaultFields[field]);
+}
+
+void Form1::ReloadAfterChange(const std::wstring& added, const std::wstring& deleted) {
+    std::vector<std::wstring> names = view_.SchemeNames();
+    const LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
+    if (loaded.state != ReadResult::State::Failed) return ShowSchemes(loaded);
+    // Saved, but the new file cannot be read just now (a scanner may hold it): the list shows
+    // what this change made of it, and every later action reads the file again.
+    if (!added.empty()) names.push_back(added);
+    if (const auto last = std::find(names.rbegin(), names.rend(), deleted); !deleted.empty() && last != names.rend())
+        names.erase(std::next(last).base());
+    view_.ClearSchemeList();
+    for (const std::wstring& name : names) view_.AddScheme(name);
+    for (Field field : kFields) view_.SetFieldText(field, kDefaultFields[field]);
+    Warn(L"修改已保存，但现在无法重新读取方案文件" + QuotedPath(SchemeFile()) +
+         L"：列表先按这次修改显示，下次操作时会再读取。\r\n" + loaded.error);
 }
 
 void Form1::readPcNet() {
@@ -158,7 +175,9 @@ void Form1::Command1_Click() {
     const std::wstring file = QuotedPath(SchemeFile());
     const std::wstring nothing = L"没有删除任何方案";
     switch (outcome.kind) {
-    case DeleteOutcome::Kind::Deleted: view_.ShowMessage(L"删除成功！", MessageIcon::None); return Readtxt();
+    case DeleteOutcome::Kind::Deleted:
+        view_.ShowMessage(L"删除成功！", MessageIcon::None);
+        return ReloadAfterChange({}, name);
     case DeleteOutcome::Kind::FileMissing: return Warn(L"找不到方案文件" + file + L"，" + nothing + L"。");
     case DeleteOutcome::Kind::ReadFailed:
         return Warn(L"无法读取方案文件" + file + L"，" + nothing + L"。\r\n" + outcome.detail);
@@ -281,7 +300,7 @@ void Form1::Command5_Click() {
         Warn(
             L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
             L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。");
-    Readtxt();
+    ReloadAfterChange(name, {});
 }
 
 Status Form1::LockSchemeFile(std::unique_ptr<ChangeLock>& lock) {

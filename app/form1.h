@@ -13,6 +13,7 @@
 #include "netconfig/read_back.h"
 #include "textfile/file_path.h"
 #include "textfile/file_system.h"
+#include "textfile/read_lines.h"
 
 inline constexpr std::wstring_view kProgramTitle = L"网络方案切换";
 
@@ -60,6 +61,11 @@ public:
 
 private:
     [[nodiscard]] FilePath SchemeFile() const;
+    // Combo1 gets the names of `loaded`, the fields their defaults.
+    void ShowSchemes(const LoadedLines& loaded);
+    // Readtxt after an add or a delete that was saved; a file that cannot be read just then keeps
+    // the list as it was, with `added` or without `deleted`, and says so.
+    void ReloadAfterChange(const std::wstring& added, const std::wstring& deleted);
     // Runs each line through netsh in order, reads 以太网 back (as `asked`, or on DHCP when null),
     // then reports "配置成功", what failed and why, or what differs.
     void RunAddressCommands(const std::wstring* lines, size_t count, const StaticSettings* asked);

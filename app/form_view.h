@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "schemes/address_fields.h"
 
@@ -21,7 +22,8 @@ public:
 
     virtual void ClearSchemeList() = 0;  // Combo1
     virtual void AddScheme(const std::wstring& name) = 0;
-    [[nodiscard]] virtual std::wstring SchemeText() const = 0;  // during Combo1_Click: the picked entry
+    [[nodiscard]] virtual std::wstring SchemeText() const = 0;                // during Combo1_Click: the picked entry
+    [[nodiscard]] virtual std::vector<std::wstring> SchemeNames() const = 0;  // Combo1's entries
 
     virtual void ClearAdapterList() = 0;  // Combo2
     virtual void AddAdapter(const std::wstring& name) = 0;

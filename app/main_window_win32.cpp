@@ -32,14 +32,19 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-// The entry picked in a combo's list; none when nothing is picked.
-std::optional<std::wstring> PickedEntry(HWND combo) {
-    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return std::nullopt;
+// The text of entry `index` of a combo's list.
+std::wstring EntryText(HWND combo, LRESULT index) {
     std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
     const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     text.resize(length == CB_ERR ? 0 : static_cast<size_t>(length));
     return text;
+}
+
+// The entry picked in a combo's list; none when nothing is picked.
+std::optional<std::wstring> PickedEntry(HWND combo) {
+    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return std::nullopt;
+    return EntryText(combo, index);
 }
 
 win32::UniqueFont MakeFont(UINT dpi, const wchar_t* face, LONG weight) {
@@ -424,6 +429,14 @@ void MainWindow::AddScheme(const std::wstring& name) {
 
 std::wstring MainWindow::SchemeText() const {
     return picked_scheme_ ? *picked_scheme_ : WindowText(Control(ControlId::Combo1));
+}
+
+std::vector<std::wstring> MainWindow::SchemeNames() const {
+    HWND combo = Control(ControlId::Combo1);
+    std::vector<std::wstring> names;
+    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) names.push_back(EntryText(combo, i));
+    return names;
 }
 
 void MainWindow::ClearAdapterList() {

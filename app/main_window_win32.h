@@ -37,6 +37,7 @@ public:
     void ClearSchemeList() override;
     void AddScheme(const std::wstring& name) override;
     std::wstring SchemeText() const override;
+    std::vector<std::wstring> SchemeNames() const override;
     void ClearAdapterList() override;
     void AddAdapter(const std::wstring& name) override;
     void ShowMessage(const std::wstring& text, MessageIcon icon) override;

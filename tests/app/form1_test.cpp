@@ -707,6 +707,24 @@ TEST_F(Form1Test, DeleteRedoesItsWorkWhenAnotherProgramWroteTheFileMeanwhile) {
     EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
 }
 
+// Saved, but the file cannot be read again just then (a scanner holds the new file for long).
+TEST_F(Form1Test, AReloadThatFailsAfterASavedChangeKeepsTheListAsTheChangeLeftIt) {
+    WriteBytes(SchemeFile(), kHomeBlock);
+    form_.Readtxt();
+    fs_.onStep = [&](FaultStep step) {
+        if (step == FaultStep::Append || step == FaultStep::Replace) fs_.FailAt(FaultStep::Read);
+    };
+    view_.answers = {L"lab"};
+    form_.Command5_Click();
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"lab"}));
+    EXPECT_NE(view_.messages.back().text.find(L"修改已保存"), std::wstring::npos);
+    fs_.FailAt(FaultStep::None);
+    view_.Pick(0);
+    form_.Command1_Click();
+    EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"lab"});
+    EXPECT_EQ(view_.messages.end()[-2].text, L"删除成功！");
+}
+
 TEST_F(Form1Test, DeleteThenAddAgainListsOnlyTheNewBlock) {
     WriteBytes(SchemeFile(), kHomeBlock);
     form_.Readtxt();

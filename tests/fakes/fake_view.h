@@ -46,6 +46,7 @@ public:
     }
     void AddScheme(const std::wstring& name) override { schemes.push_back(name); }
     std::wstring SchemeText() const override { return picked_ ? *picked_ : schemeText; }
+    std::vector<std::wstring> SchemeNames() const override { return schemes; }
     void ClearAdapterList() override {
         log.push_back(L"ClearAdapters");
         adapters.clear();
