@@ -12,8 +12,6 @@ struct DateTimeText {
 // yyyy/M/d and H:mm:ss, for when the platform cannot format the date or time.
 [[nodiscard]] std::wstring FallbackDate(unsigned year, unsigned month, unsigned day);
 [[nodiscard]] std::wstring FallbackTime(unsigned hour, unsigned minute, unsigned second);
-// A number in decimal, without printf's weight in a small exe.
-[[nodiscard]] std::wstring DecimalText(unsigned long value);
 
 class Clock {
 public:

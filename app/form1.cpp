@@ -5,7 +5,7 @@
 #include <chrono>
 #include <optional>
 
-#include "failure_text.h"
+#include "messages.h"
 #include "netconfig/adapter_names.h"
 #include "netconfig/address_commands.h"
 #include "netconfig/failure_causes.h"
@@ -15,7 +15,6 @@
 #include "schemes/delete_scheme.h"
 #include "schemes/recover_scheme_file.h"
 #include "schemes/scheme_file.h"
-#include "textfile/codepage936.h"
 #include "textfile/read_lines.h"
 
 namespace {
@@ -32,37 +31,22 @@ constexpr auto kListingPatience = 2s;  // after the welcome box, before the wind
 constexpr auto kReadInterval = 200ms;
 constexpr auto kStaticPatience = 5s;
 constexpr auto kDhcpPatience = 3s;
-constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";
-constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
-constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS",
-                                                                    L"备用DNS"};
-
-// Keeps the window from taking input while commands run, also on an early return.
+// Keeps the window from taking input while a handler may wait, also on an early return.
 class BusyScope {
 public:
-    explicit BusyScope(FormView& view) : view_(view) { view_.SetBusy(true); }
-    ~BusyScope() { view_.SetBusy(false); }
+    BusyScope(FormView& view, int& depth) : view_(view), depth_(depth) {
+        if (depth_++ == 0) view_.SetBusy(true);
+    }
+    ~BusyScope() {
+        if (--depth_ == 0) view_.SetBusy(false);
+    }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     FormView& view_;
+    int& depth_;
 };
-
-std::wstring LeftoverNote(const FilePath& leftover) {
-    if (leftover.empty()) return {};
-    return L"\r\n临时文件" + QuotedPath(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
-}
-
-std::wstring DescribeRefusal(const EncodedBlock& block) {
-    const std::wstring where =
-        block.field ? Quoted(std::wstring(kFieldNames[static_cast<size_t>(*block.field)])) : L"方案名称";
-    if (block.problem == EncodedBlock::Problem::LineBreak)
-        return where + L"中含有换行符（" + DescribeCharacter(block.character) +
-               L"），它会把方案拆成错误的行。方案未保存。";
-    return where + L"中含有字符 " + DescribeCharacter(block.character) +
-           L"，方案文件（GBK 编码）无法保存这个字符。方案未保存。";
-}
 
 }  // namespace
 
@@ -93,7 +77,7 @@ void Form1::ShowSchemes(const LoadedLines& loaded) {
     if (loaded.state == ReadResult::State::Ok) {
         for (const std::wstring& name : ListSchemeNames(loaded.lines)) view_.AddScheme(name);
     } else if (loaded.state == ReadResult::State::Failed) {
-        Warn(L"无法读取方案文件" + QuotedPath(SchemeFile()) + L"，方案列表为空。\r\n" + loaded.error);
+        Warn(DescribeUnreadable(SchemeFile(), loaded.error, true));
     }
     for (Field field : kFields) view_.SetFieldText(field, kDefaultFields[field]);
 }
@@ -110,8 +94,7 @@ void Form1::ReloadAfterChange(const std::wstring& added, const std::wstring& del
     view_.ClearSchemeList();
     for (const std::wstring& name : names) view_.AddScheme(name);
     for (Field field : kFields) view_.SetFieldText(field, kDefaultFields[field]);
-    Warn(L"修改已保存，但现在无法重新读取方案文件" + QuotedPath(SchemeFile()) +
-         L"：列表先按这次修改显示，下次操作时会再读取。\r\n" + loaded.error);
+    Warn(DescribeReloadFailed(SchemeFile(), loaded.error));
 }
 
 void Form1::readPcNet() {
@@ -129,6 +112,7 @@ void Form1::readPcNet() {
 }
 
 void Form1::ListingTick() {
+    if (busy_ > 0) return;  // a handler's wait let the timer through: the next tick comes after it
     if (!listing_) return view_.SetListingTimer(false);
     listing_waited_ += kListingTick;
     if (!listing_->WaitFor(std::chrono::milliseconds(0)) && listing_waited_ < kListingBound) return;
@@ -154,57 +138,39 @@ Form1::~Form1() {
     if (listing_) FinishListing(false);  // the window is going: nothing to fill
 }
 
-void Form1::Combo1_Click() {
-    LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
-    if (loaded.state == ReadResult::State::Failed)
-        Warn(L"无法读取方案文件" + QuotedPath(SchemeFile()) + L"。\r\n" + loaded.error);
+void Form1::Combo1_Click(const std::wstring& picked) {
+    LoadedLines loaded;
+    {
+        BusyScope busy(view_, busy_);  // the read may wait for a program that holds the file
+        loaded = ReadTextLines(fs_, SchemeFile());
+    }
+    if (view_.Closing()) return;
+    if (loaded.state == ReadResult::State::Failed) Warn(DescribeUnreadable(SchemeFile(), loaded.error, false));
     if (loaded.state != ReadResult::State::Ok) return;
-    for (const FieldWrite& write : LoadSchemeWrites(loaded.lines, view_.SchemeText()))
-        view_.SetFieldText(write.field, write.text);
+    for (const FieldWrite& write : LoadSchemeWrites(loaded.lines, picked)) view_.SetFieldText(write.field, write.text);
 }
 
 void Form1::Command1_Click() {
     const std::wstring name = view_.SchemeText();
     DeleteOutcome outcome;
     {
-        BusyScope busy(view_);  // reads and the replace may wait for a program that holds the file
+        BusyScope busy(view_, busy_);  // reads and the replace may wait for a program that holds the file
         const DateTimeText now = clock_.Now();
         outcome = DeleteScheme(fs_, SchemeFile(), name, {now.date, now.time, now.fallbackDate, now.fallbackTime});
     }
     if (view_.Closing() && outcome.stranded.empty()) return;
-    const std::wstring file = QuotedPath(SchemeFile());
-    const std::wstring nothing = L"没有删除任何方案";
-    switch (outcome.kind) {
-    case DeleteOutcome::Kind::Deleted:
-        view_.ShowMessage(L"删除成功！", MessageIcon::None);
-        return ReloadAfterChange({}, name);
-    case DeleteOutcome::Kind::FileMissing: return Warn(L"找不到方案文件" + file + L"，" + nothing + L"。");
-    case DeleteOutcome::Kind::ReadFailed:
-        return Warn(L"无法读取方案文件" + file + L"，" + nothing + L"。\r\n" + outcome.detail);
-    case DeleteOutcome::Kind::NoSelection: return Warn(L"请先在“选择方案”中选出要删除的方案。" + nothing + L"。");
-    case DeleteOutcome::Kind::NoSuchName:
-        return Warn(L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），" + nothing + L"。");
-    case DeleteOutcome::Kind::WriteFailed:
-        return Warn(L"无法改写方案文件" + file + L"，" + nothing + L"，文件保持原样。\r\n" + outcome.detail +
-                    LeftoverNote(outcome.leftover));
-    case DeleteOutcome::Kind::Stranded:
-        return Warn(L"无法改写方案文件" + file + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
-                    QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) +
-                    L"。\r\n" + outcome.detail);
-    case DeleteOutcome::Kind::Locked: return Warn(nothing + L"：" + outcome.detail + L"请稍后再试。");
-    case DeleteOutcome::Kind::KeepsChanging:
-        return Warn(L"方案文件" + file + L"在删除时一再被其他程序改动，" + nothing +
-                    L"。请关闭正在改动它的程序后再试。" + LeftoverNote(outcome.leftover));
-    }
+    if (outcome.kind != DeleteOutcome::Kind::Deleted) return Warn(DescribeDelete(outcome, SchemeFile(), name));
+    view_.ShowMessage(std::wstring(kDeleted), MessageIcon::None);
+    ReloadAfterChange({}, name);
 }
 
 void Form1::Command2_Click() { view_.EndProgram(); }
 
 void Form1::Command3_Click() {
     if (view_.SchemeText().empty()) return;
-    const StaticSettings asked{view_.FieldText(Field::Ip), view_.FieldText(Field::Mask),
-                               view_.FieldText(Field::Gateway), view_.FieldText(Field::PreferredDns),
-                               view_.FieldText(Field::AlternateDns)};
+    const AddressFields fields = view_.Fields();
+    const StaticSettings asked{fields[Field::Ip], fields[Field::Mask], fields[Field::Gateway],
+                               fields[Field::PreferredDns], fields[Field::AlternateDns]};
     const auto lines = StaticCommandLines(asked.ip, asked.mask, asked.gateway, asked.preferredDns, asked.alternateDns);
     RunAddressCommands(lines.data(), lines.size(), &asked);
 }
@@ -217,7 +183,7 @@ void Form1::Command4_Click() {
 void Form1::RunAddressCommands(const std::wstring* lines, size_t count, const StaticSettings* asked) {
     std::wstring problem;
     {
-        BusyScope busy(view_);
+        BusyScope busy(view_, busy_);
         std::vector<FailedCommand> failed;
         bool timedOut = false;
         // Each one awaited: the alternate DNS must be added after the preferred one is set.
@@ -244,7 +210,7 @@ void Form1::RunAddressCommands(const std::wstring* lines, size_t count, const St
         }
     }
     if (view_.Closing()) return;
-    if (problem.empty()) return view_.ShowMessage(L"配置成功", MessageIcon::None);
+    if (problem.empty()) return view_.ShowMessage(std::wstring(kConfigured), MessageIcon::None);
     Warn(problem);
 }
 
@@ -265,41 +231,29 @@ ReadBack Form1::ReadBackAdapter(const StaticSettings* asked, std::chrono::millis
 }
 
 void Form1::Command5_Click() {
-    const std::wstring file = QuotedPath(SchemeFile());
     std::unique_ptr<ChangeLock> lock;  // from the open to the close, the name prompt included
     std::unique_ptr<AppendFile> scheme;
     Status opened = Status::Ok();
     {
-        BusyScope busy(view_);  // the lock and the open may wait for another copy or program
+        BusyScope busy(view_, busy_);  // the lock and the open may wait for another copy or program
         opened = LockSchemeFile(lock);
         if (opened.ok()) opened = fs_.OpenForAppend(SchemeFile(), scheme);
     }
     if (view_.Closing()) return;
-    if (!opened.ok()) return Warn(L"无法打开或创建方案文件" + file + L"，不能添加方案。\r\n" + opened.detail());
+    if (!opened.ok()) return Warn(DescribeAddNotOpened(SchemeFile(), opened.detail()));
 
     const std::wstring name = view_.PromptText(std::wstring(kAddPrompt), std::wstring(kAddPrompt));
     if (name.empty()) {
         (void)scheme->Close();
         return;
     }
-    AddressFields fields;
-    for (Field field : kFields) fields[field] = view_.FieldText(field);
+    const AddressFields fields = view_.Fields();
     // A file an editor re-saved as UTF-8 (with its mark) stays UTF-8.
     const TextEncoding encoding = EncodingOf(fs_.ReadFile(SchemeFile()).bytes);
     const AddOutcome outcome = AppendScheme(*scheme, name, fields, encoding);
-    switch (outcome.kind) {
-    case AddOutcome::Kind::Added: break;
-    case AddOutcome::Kind::Refused: return Warn(DescribeRefusal(outcome.refusal));
-    case AddOutcome::Kind::WriteFailed:
-        return Warn(L"无法写入方案文件" + file + L"，方案未保存，文件保持原样。\r\n" + outcome.detail);
-    case AddOutcome::Kind::CloseFailed:
-        Warn(L"关闭方案文件" + file + L"时出错，方案可能未完整保存。\r\n" + outcome.detail);
-        break;
-    }
-    if (in_temporary_folder_)
-        Warn(
-            L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
-            L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。");
+    if (outcome.kind != AddOutcome::Kind::Added) Warn(DescribeAdd(outcome, SchemeFile()));
+    if (outcome.kind != AddOutcome::Kind::Added && outcome.kind != AddOutcome::Kind::CloseFailed) return;
+    if (in_temporary_folder_) Warn(DescribeUnpackedFromArchive());
     ReloadAfterChange(name, {});
 }
 
@@ -316,18 +270,7 @@ std::wstring Form1::RecoverAtStart() {
     std::unique_ptr<ChangeLock> lock;
     bool abandoned = false;
     if (!fs_.LockChanges(SchemeFile(), false, lock, abandoned).ok()) return {};
-    const Recovery recovery = RecoverSchemeFile(fs_, SchemeFile());
-    std::wstring text;
-    if (recovery.restored)
-        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份恢复：修改前的方案都在。\r\n";
-    if (!recovery.unrestored.empty())
-        text += L"方案文件" + QuotedPath(SchemeFile()) + L"不见了。上次修改被中断时留下的备份" +
-                QuotedPath(recovery.unrestored) + L"没能改回原名：它保存着你的方案，请把它改名为 " +
-                std::wstring(kSchemeFileName) + L"。\r\n" + recovery.detail + L"\r\n";
-    for (const FilePath& stuck : recovery.stuck)
-        text += L"上次修改方案时留下的文件" + QuotedPath(stuck) + L"没能删除：它只是方案文件的副本，可以删掉。\r\n";
-    if (!text.empty()) text.resize(text.size() - 2);
-    return text;
+    return DescribeRecovery(RecoverSchemeFile(fs_, SchemeFile()), SchemeFile());
 }
 
 void Form1::Form_Load() {

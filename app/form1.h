@@ -40,8 +40,9 @@ public:
     void Readtxt();
     // Starts the interface listing, shows the welcome box, then fills Combo2 with the enabled adapters.
     void readPcNet();
-    // A scheme picked in Combo1 (选择方案): its five values go into the fields.
-    void Combo1_Click();
+    // A scheme picked in Combo1 (选择方案): its five values go into the fields. `picked` is the
+    // entry picked (Combo1's text changes only after the event).
+    void Combo1_Click(const std::wstring& picked);
     // 删除方案: marks the name line of the scheme Combo1 shows as deleted.
     void Command1_Click();
     // 退出: ends the program at once.
@@ -94,4 +95,5 @@ private:
     std::unique_ptr<StartedCommand> listing_;
     bool listing_fresh_ = false;  // no older listing file was left in the folder
     std::chrono::milliseconds listing_waited_{0};
+    int busy_ = 0;  // handlers running with the window busy: a wait inside one lets timers through
 };

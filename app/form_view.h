@@ -19,10 +19,11 @@ public:
     // Text1 ... Text5. Setting Text1 (Field::Ip) runs Form1::Text1_Change before it returns.
     [[nodiscard]] virtual std::wstring FieldText(Field field) const = 0;
     virtual void SetFieldText(Field field, const std::wstring& text) = 0;
+    [[nodiscard]] virtual AddressFields Fields() const = 0;  // the five at once
 
     virtual void ClearSchemeList() = 0;  // Combo1
     virtual void AddScheme(const std::wstring& name) = 0;
-    [[nodiscard]] virtual std::wstring SchemeText() const = 0;                // during Combo1_Click: the picked entry
+    [[nodiscard]] virtual std::wstring SchemeText() const = 0;                // Combo1's text
     [[nodiscard]] virtual std::vector<std::wstring> SchemeNames() const = 0;  // Combo1's entries
 
     virtual void ClearAdapterList() = 0;  // Combo2

@@ -6,6 +6,8 @@
 #include "main_window_win32.h"
 #include "netconfig/adapter_reader_win32.h"
 #include "netconfig/command_runner_win32.h"
+#include "textfile/file_system_win32.h"
+#include "win32/message_pump.h"
 #include "win32/system_library.h"
 #include "win32/system_text.h"
 
@@ -23,7 +25,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     auto runner = MakeSystemCommandRunner();
     auto reader = MakeSystemAdapterReader();
-    auto fs = MakeSystemFileSystem();
+    Win32FileCalls fileCalls;
+    fileCalls.pause = win32::PauseKeepingWindowsPainted;  // a file held for a moment: the window paints on
+    auto fs = MakeWin32FileSystem(fileCalls);
     SystemClock clock;
     const std::wstring folder = win32::ProgramFolder();
     MainWindow window(*runner, *reader, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});

@@ -139,6 +139,7 @@ Status MainWindow::Create() {
 void MainWindow::LoadAndShow() {
     form_.Form_Load();
     if (!::IsWindow(hwnd_)) return;
+    EnsureAllControls();
     ::ShowWindow(hwnd_, SW_SHOW);
     ::UpdateWindow(hwnd_);
     ::SetForegroundWindow(hwnd_);
@@ -282,9 +283,7 @@ LRESULT MainWindow::OnCommand(int id, int notification) {
     case ControlId::Combo1:
         // CBN_SELCHANGE comes before the edit shows the pick: take the picked entry from the list.
         if (notification == CBN_SELCHANGE && !busy_) {
-            picked_scheme_ = PickedEntry(Control(ControlId::Combo1));
-            if (picked_scheme_) form_.Combo1_Click();
-            picked_scheme_.reset();
+            if (const auto picked = PickedEntry(Control(ControlId::Combo1))) form_.Combo1_Click(*picked);
         }
         return 0;
     default: break;
@@ -413,6 +412,12 @@ void MainWindow::FitComboHeights(UINT dpi) {
 
 std::wstring MainWindow::FieldText(Field field) const { return WindowText(Control(FieldControl(field))); }
 
+AddressFields MainWindow::Fields() const {
+    AddressFields fields;
+    for (Field field : kFields) fields[field] = FieldText(field);
+    return fields;
+}
+
 void MainWindow::SetFieldText(Field field, const std::wstring& text) {
     ::SetWindowTextW(Control(FieldControl(field)), text.c_str());
 }
@@ -427,9 +432,7 @@ void MainWindow::AddScheme(const std::wstring& name) {
     ::SendMessageW(Control(ControlId::Combo1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
-std::wstring MainWindow::SchemeText() const {
-    return picked_scheme_ ? *picked_scheme_ : WindowText(Control(ControlId::Combo1));
-}
+std::wstring MainWindow::SchemeText() const { return WindowText(Control(ControlId::Combo1)); }
 
 std::vector<std::wstring> MainWindow::SchemeNames() const {
     HWND combo = Control(ControlId::Combo1);
@@ -440,6 +443,7 @@ std::vector<std::wstring> MainWindow::SchemeNames() const {
 }
 
 void MainWindow::ClearAdapterList() {
+    EnsureAllControls();  // Combo2 is of the second step, which a quick OK on the welcome box can precede
     HWND combo = Control(ControlId::Combo2);
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     ::SetWindowTextW(combo, L"");
@@ -459,10 +463,6 @@ void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
     const bool closing = ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
     if (closing) ::PostQuitMessage(static_cast<int>(quit.wParam));
-    // The first box is the welcome box, before the window shows: Form_Load goes on to fill
-    // Combo2, and the window is shown after it, so all controls exist from here on, also when
-    // OK came before the timer.
-    EnsureAllControls();
 }
 
 std::wstring MainWindow::PromptText(const std::wstring& prompt, const std::wstring& title) {

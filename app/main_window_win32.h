@@ -33,6 +33,7 @@ public:
 
     // FormView
     std::wstring FieldText(Field field) const override;
+    AddressFields Fields() const override;
     void SetFieldText(Field field, const std::wstring& text) override;
     void ClearSchemeList() override;
     void AddScheme(const std::wstring& name) override;
@@ -88,8 +89,7 @@ private:
     win32::UniqueFont simsun_, simsun_bold_, yahei_, default_font_;
     HWND saved_focus_ = nullptr;
     bool busy_ = false;
-    bool all_made_ = false;                      // step two done
-    std::optional<std::wstring> picked_scheme_;  // the entry being picked, while Combo1_Click runs
+    bool all_made_ = false;  // step two done
 };
 
 // The message loop: IsDialogMessageW gives Tab and the arrow keys across the controls.

@@ -1,5 +1,5 @@
 #include "app/form1.h"
-#include "app/failure_text.h"
+#include "app/messages.h"
 #include "app/form_layout.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +174,13 @@ TEST_F(Form1Test, PickAfterTheFileVanishedChangesNothingAndSaysNothing) {
     EXPECT_EQ(view_.fields[Field::PreferredDns], L"kept");
     EXPECT_TRUE(view_.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(SchemeFile()));
+
+    // The window closed while the pick's read waited for the file: nothing more is written.
+    WriteBytes(SchemeFile(), kHomeBlock);
+    fs_.onStep = [&](FaultStep) { view_.ended = true; };
+    view_.log.clear();
+    view_.Pick(0);
+    EXPECT_EQ(view_.log, (std::vector<std::wstring>{L"Busy", L"Idle"}));
 }
 
 TEST_F(Form1Test, UnreadableSchemeFileIsReportedNotPassedOffAsEmpty) {

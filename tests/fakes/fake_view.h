@@ -34,6 +34,7 @@ public:
     std::function<void()> onPause;
 
     std::wstring FieldText(Field field) const override { return fields[field]; }
+    AddressFields Fields() const override { return fields; }
     void SetFieldText(Field field, const std::wstring& text) override {
         log.push_back(L"Text" + std::to_wstring(static_cast<int>(field) + 1) + L"=" + text);
         fields[field] = text;
@@ -45,7 +46,7 @@ public:
         schemeText.clear();
     }
     void AddScheme(const std::wstring& name) override { schemes.push_back(name); }
-    std::wstring SchemeText() const override { return picked_ ? *picked_ : schemeText; }
+    std::wstring SchemeText() const override { return schemeText; }
     std::vector<std::wstring> SchemeNames() const override { return schemes; }
     void ClearAdapterList() override {
         log.push_back(L"ClearAdapters");
@@ -84,12 +85,7 @@ public:
 
     // The user picks entry `index` of Combo1, as CBN_SELCHANGE reports it.
     void Pick(size_t index) {
-        picked_ = schemes.at(index);
-        form->Combo1_Click();
-        schemeText = *picked_;
-        picked_.reset();
+        form->Combo1_Click(schemes.at(index));
+        schemeText = schemes.at(index);
     }
-
-private:
-    std::optional<std::wstring> picked_;
 };

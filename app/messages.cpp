@@ -1,9 +1,11 @@
-#include "failure_text.h"
+#include "messages.h"
 
 #include <algorithm>
+#include <array>
 
 #include "netconfig/interface_table.h"
 #include "netconfig/output_lines.h"
+#include "textfile/codepage936.h"
 
 namespace {
 
@@ -154,6 +156,14 @@ std::wstring DescribeCauses(const FailureCauses& causes, std::chrono::seconds bo
     return text;
 }
 
+constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS",
+                                                                    L"备用DNS"};
+
+std::wstring LeftoverNote(const FilePath& leftover) {
+    if (leftover.empty()) return {};
+    return L"\r\n临时文件" + QuotedPath(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
+}
+
 std::wstring FieldName(Difference::Field field) {
     switch (field) {
     case Difference::Field::Ip: return L"IP 地址";
@@ -255,5 +265,83 @@ std::wstring DescribeReadBack(const ReadBack& readBack, std::chrono::millisecond
     std::wstring text = L"命令都已执行，但检查网卡" + Quoted(std::wstring(kWiredInterface)) + L"时发现：";
     for (const Difference& difference : readBack.differences)
         text += L"\r\n· " + DescribeDifference(difference, waited);
+    return text;
+}
+
+std::wstring DescribeUnreadable(const FilePath& file, const std::wstring& detail, bool listEmptied) {
+    return L"无法读取方案文件" + QuotedPath(file) + (listEmptied ? L"，方案列表为空。\r\n" : L"。\r\n") + detail;
+}
+
+std::wstring DescribeReloadFailed(const FilePath& file, const std::wstring& detail) {
+    return L"修改已保存，但现在无法重新读取方案文件" + QuotedPath(file) +
+           L"：列表先按这次修改显示，下次操作时会再读取。\r\n" + detail;
+}
+
+std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, const std::wstring& name) {
+    const std::wstring quoted = QuotedPath(file);
+    const std::wstring nothing = L"没有删除任何方案";
+    switch (outcome.kind) {
+    case DeleteOutcome::Kind::Deleted: return std::wstring(kDeleted);
+    case DeleteOutcome::Kind::FileMissing: return L"找不到方案文件" + quoted + L"，" + nothing + L"。";
+    case DeleteOutcome::Kind::ReadFailed:
+        return L"无法读取方案文件" + quoted + L"，" + nothing + L"。\r\n" + outcome.detail;
+    case DeleteOutcome::Kind::NoSelection: return L"请先在“选择方案”中选出要删除的方案。" + nothing + L"。";
+    case DeleteOutcome::Kind::NoSuchName:
+        return L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），" + nothing + L"。";
+    case DeleteOutcome::Kind::WriteFailed:
+        return L"无法改写方案文件" + quoted + L"，" + nothing + L"，文件保持原样。\r\n" + outcome.detail +
+               LeftoverNote(outcome.leftover);
+    case DeleteOutcome::Kind::Stranded:
+        return L"无法改写方案文件" + quoted + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
+               QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
+               outcome.detail;
+    case DeleteOutcome::Kind::Locked: return nothing + L"：" + outcome.detail + L"请稍后再试。";
+    case DeleteOutcome::Kind::KeepsChanging:
+        return L"方案文件" + quoted + L"在删除时一再被其他程序改动，" + nothing + L"。请关闭正在改动它的程序后再试。" +
+               LeftoverNote(outcome.leftover);
+    }
+    return {};
+}
+
+std::wstring DescribeAddNotOpened(const FilePath& file, const std::wstring& detail) {
+    return L"无法打开或创建方案文件" + QuotedPath(file) + L"，不能添加方案。\r\n" + detail;
+}
+
+std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file) {
+    const EncodedBlock& block = outcome.refusal;
+    const std::wstring where =
+        block.field ? Quoted(std::wstring(kFieldNames[static_cast<size_t>(*block.field)])) : L"方案名称";
+    switch (outcome.kind) {
+    case AddOutcome::Kind::Added: return {};
+    case AddOutcome::Kind::Refused:
+        if (block.problem == EncodedBlock::Problem::LineBreak)
+            return where + L"中含有换行符（" + DescribeCharacter(block.character) +
+                   L"），它会把方案拆成错误的行。方案未保存。";
+        return where + L"中含有字符 " + DescribeCharacter(block.character) +
+               L"，方案文件（GBK 编码）无法保存这个字符。方案未保存。";
+    case AddOutcome::Kind::WriteFailed:
+        return L"无法写入方案文件" + QuotedPath(file) + L"，方案未保存，文件保持原样。\r\n" + outcome.detail;
+    case AddOutcome::Kind::CloseFailed:
+        return L"关闭方案文件" + QuotedPath(file) + L"时出错，方案可能未完整保存。\r\n" + outcome.detail;
+    }
+    return {};
+}
+
+std::wstring DescribeUnpackedFromArchive() {
+    return L"本程序正从临时文件夹运行（多半是直接在压缩包里打开的）：临时文件夹会被清空，刚保存的方案会随之丢失。"
+           L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。";
+}
+
+std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file) {
+    std::wstring text;
+    if (recovery.restored)
+        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份恢复：修改前的方案都在。\r\n";
+    if (!recovery.unrestored.empty())
+        text += L"方案文件" + QuotedPath(file) + L"不见了。上次修改被中断时留下的备份" +
+                QuotedPath(recovery.unrestored) + L"没能改回原名：它保存着你的方案，请把它改名为 " +
+                std::wstring(kSchemeFileName) + L"。\r\n" + recovery.detail + L"\r\n";
+    for (const FilePath& stuck : recovery.stuck)
+        text += L"上次修改方案时留下的文件" + QuotedPath(stuck) + L"没能删除：它只是方案文件的副本，可以删掉。\r\n";
+    if (!text.empty()) text.resize(text.size() - 2);
     return text;
 }

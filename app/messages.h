@@ -1,0 +1,62 @@
+// Every sentence the user reads: the welcome, the prompt, and what a change of the scheme file, a
+// command or the read-back of the adapter came to, as functions from outcome values to text.
+// Every box must fit a 1024 x 768 screen, so each piece is bounded (a few lines of netsh's
+// output, long paths broken into lines, a few names) and whole boxes are measured in the lines
+// they take at the box's width.
+#pragma once
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "netconfig/command_runner.h"
+#include "netconfig/failure_causes.h"
+#include "netconfig/read_back.h"
+#include "schemes/add_scheme.h"
+#include "schemes/delete_scheme.h"
+#include "schemes/recover_scheme_file.h"
+#include "textfile/file_path.h"
+
+inline constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，不定时更新。\r\n一处保存，随处切换。";
+inline constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";  // the prompt's text and its title
+inline constexpr std::wstring_view kConfigured = L"配置成功";
+inline constexpr std::wstring_view kDeleted = L"删除成功！";
+
+// Lines a box may take, each as wide as about 48 Latin characters or 24 Chinese ones (a message
+// box under Wine is about 330 pixels wide; one on Windows is wider).
+inline constexpr size_t kBoxColumns = 48;
+inline constexpr size_t kBoxLines = 36;
+// The lines `text` takes in a box: a CJK character counts as two Latin ones.
+[[nodiscard]] size_t BoxLines(std::wstring_view text);
+
+[[nodiscard]] std::wstring Quoted(const std::wstring& text);
+// Quoted, broken after a separator (or inside a long name) so no line of it passes 60 characters.
+[[nodiscard]] std::wstring QuotedPath(const FilePath& path);
+
+struct FailedCommand {
+    std::wstring line;
+    std::optional<CommandResult> result;  // none: not started, since the one before it hung
+};
+
+// The whole box: each failed command with how it ended and what netsh said, then the likely
+// causes, each with what to do.
+[[nodiscard]] std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed,
+                                                   const FailureCauses& causes, std::chrono::seconds bound);
+
+// The box after commands that all ran, when 以太网 is not as asked: one line per difference.
+[[nodiscard]] std::wstring DescribeReadBack(const ReadBack& readBack, std::chrono::milliseconds waited);
+
+// The scheme file could not be read; `listEmptied` when Combo1 was emptied for it.
+[[nodiscard]] std::wstring DescribeUnreadable(const FilePath& file, const std::wstring& detail, bool listEmptied);
+// A change was saved but the file could not be read again just then.
+[[nodiscard]] std::wstring DescribeReloadFailed(const FilePath& file, const std::wstring& detail);
+// A delete that did not end in Deleted; `name` is the one asked for.
+[[nodiscard]] std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, const std::wstring& name);
+// The file could not be opened for an add.
+[[nodiscard]] std::wstring DescribeAddNotOpened(const FilePath& file, const std::wstring& detail);
+// An add that did not end in Added.
+[[nodiscard]] std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file);
+// After an add from a folder that is emptied (the exe unpacked from an archive to run).
+[[nodiscard]] std::wstring DescribeUnpackedFromArchive();
+// What the start-up undid or could not; empty when there was nothing.
+[[nodiscard]] std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file);
