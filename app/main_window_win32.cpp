@@ -2,6 +2,7 @@
 
 #include <uxtheme.h>
 
+#include "resource.h"
 #include "text_prompt_win32.h"
 #include "win32/message_pump.h"
 #include "win32/system_library.h"
@@ -11,7 +12,7 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed frame, close box only
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-constexpr int kIconId = 1;
+constexpr int kIconId = IDI_APP;
 constexpr int kComboListTwips = 2400;  // how far a dropped-down list reaches
 constexpr UINT_PTR kListingTimer = 1;
 constexpr UINT_PTR kFinishTimer = 2;
@@ -397,7 +398,7 @@ void MainWindow::FitComboHeights(UINT dpi) {
         if (spec.kind != ControlKind::Combo) continue;
         HWND control = Control(spec.id);
         const int height = TwipsToPixels(spec.heightTwips, static_cast<int>(dpi));
-        // Wine reads back 2 more than was set, so step from what was set, never from a read.
+        // Step from the height that was set, never from one read back (Wine reads back 2 more).
         LRESULT item = ::SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
         for (int attempt = 0; attempt < 3 && item != CB_ERR && item > 0; ++attempt) {
             ::SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);

@@ -22,8 +22,8 @@ inline constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称"
 inline constexpr std::wstring_view kConfigured = L"配置成功";
 inline constexpr std::wstring_view kDeleted = L"删除成功！";
 
-// Lines a box may take, each as wide as about 48 Latin characters or 24 Chinese ones (a message
-// box under Wine is about 330 pixels wide; one on Windows is wider).
+// Lines a box may take, each as wide as about 48 Latin characters or 24 Chinese ones (Windows'
+// message box wraps wider; Wine's wraps at about 330 pixels).
 inline constexpr size_t kBoxColumns = 48;
 inline constexpr size_t kBoxLines = 36;
 // The lines `text` takes in a box: a CJK character counts as two Latin ones.

@@ -172,8 +172,8 @@ private:
             finished_ = {CommandResult::Outcome::Exited, code, DecodeOem(output_)};
         else
             finished_ = {CommandResult::Outcome::Unknown, 0, win32::ErrorText(::GetLastError())};
-        // Under Wine the child's handles (a redirected output file among them) stay open while
-        // its process handle does: let go now, so the caller can remove it.
+        // The child has ended: its handles go now, so the caller can remove a file it wrote to
+        // (under Wine an ended child's files stay open as long as its process handle does).
         tree_.Release();
         output_read_.reset();
         return true;

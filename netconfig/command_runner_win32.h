@@ -7,7 +7,8 @@
 
 #include "command_runner.h"
 
-// The calls whose documented failures Wine does not show, replaceable in tests. Windows 7 cannot
+// The calls whose documented failures tests must be able to cause, replaceable (Wine never
+// shows those failures). Windows 7 cannot
 // put a process into a job of ours while this program already runs inside another job (no
 // nested jobs before Windows 8).
 struct Win32RunnerCalls {

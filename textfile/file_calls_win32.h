@@ -1,5 +1,6 @@
 // The Win32 file calls the file system and the replace share: each retried while another program
-// holds the file for a moment. Paths are absolute (Wine's ReplaceFileW fails on relative ones).
+// holds the file for a moment. Paths are absolute, as ReplaceFileW is given them (Wine's fails on
+// relative ones).
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-// Win32 file access. Temporary file + FlushFileBuffers + ReplaceFileW for rewrites; Wine's
-// ReplaceFileW fails on bare relative names, so every path is made absolute first, once per call.
+// Win32 file access. Temporary file + FlushFileBuffers + ReplaceFileW for rewrites; every path is
+// made absolute first, once per call (Wine's ReplaceFileW fails on bare relative names).
 #include "file_system_win32.h"
 
 #include <sddl.h>

@@ -1,5 +1,5 @@
-// The Win32 file system, with the calls whose documented failure states Wine never shows
-// replaceable, so that tests can put the files into those states.
+// The Win32 file system. The calls with documented failure states are replaceable, so that tests
+// can put the files into those states (Wine never shows them).
 #pragma once
 #include <windows.h>
 
