@@ -208,8 +208,9 @@ private:
     std::optional<CommandResult> finished_;
 };
 
-std::wstring ProgramFile(Program program) {
-    return win32::NativeProgramFolder() + (program == Program::Cmd ? L"\\cmd.exe" : L"\\netsh.exe");
+std::wstring ProgramFile(const std::wstring& folder, Program program) {
+    return (folder.empty() ? win32::NativeProgramFolder() : folder) +
+           (program == Program::Cmd ? L"\\cmd.exe" : L"\\netsh.exe");
 }
 
 // The pipe a child writes to: the write end is inheritable, the read end is ours alone.
@@ -315,7 +316,7 @@ public:
     explicit Win32Runner(const Win32RunnerCalls& calls) : calls_(calls) {}
 
     std::unique_ptr<StartedCommand> Start(const CommandLine& command) override {
-        const std::wstring program = ProgramFile(command.program);
+        const std::wstring program = ProgramFile(calls_.programFolder, command.program);
         auto fail = [&program](DWORD error) {
             return std::make_unique<NotStarted>(L"无法启动 " + program + L"：" + win32::ErrorText(error));
         };

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "command_runner.h"
 
@@ -15,6 +16,9 @@ struct Win32RunnerCalls {
     BOOL(WINAPI* assignProcessToJobObject)(HANDLE job, HANDLE process) = ::AssignProcessToJobObject;
     DWORD(WINAPI* resumeThread)(HANDLE thread) = ::ResumeThread;
     BOOL(WINAPI* getExitCodeProcess)(HANDLE process, LPDWORD code) = ::GetExitCodeProcess;
+    // Where netsh.exe and cmd.exe are taken from: the system's native folder when empty. Tests
+    // that may run on a real PC give a folder with a stand-in, so the system's are never started.
+    std::wstring programFolder;
 };
 
 [[nodiscard]] std::unique_ptr<CommandRunner> MakeWin32CommandRunner(const Win32RunnerCalls& calls);

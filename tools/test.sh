@@ -16,6 +16,12 @@ ctest --preset host  # reads the two exes just built
 source tools/wine-session.sh build/mingw
 ctest --preset mingw
 ctest --preset mingw-x86
+# The test bundle as a user runs it on a Windows PC, in a prefix of its own whose system netsh is
+# a decoy.
+tools/make-test-bundle.sh build/bundle/netscheme-tests.zip >/dev/null
+tools/run-bundle.sh build/bundle/netscheme-tests.zip | tee build/bundle/run.log
+bundle=$(tr -d '\r' < build/bundle/run.log | sed -n 's/^tests: \([0-9]*\) passed, \([0-9]*\) failed, \([0-9]*\) skipped$/\1 \2 \3/p' | tail -n 1)
+read -r bundle_passed bundle_failed bundle_skipped <<< "$bundle"
 
 count() { ctest --preset "$1" -N | sed -n 's/^Total Tests: //p'; }
 host=$(count host) x64=$(count mingw) x86=$(count mingw-x86)
@@ -25,8 +31,10 @@ echo "  host: $host tests passed (portable code, both exes' files)"
 echo "  x64: built, $x64 Wine tests passed"
 if [ -z "$wine_no_32bit_reason" ]; then
   echo "  x86: built, $x86 Wine tests passed"
-  echo "tests: $((host + x64 + x86)) passed, 0 failed"
+  x86_passed=$x86 x86_skipped=0
 else
   echo "  x86: built, Wine tests skipped: $wine_no_32bit_reason"
-  echo "tests: $((host + x64)) passed, 0 failed, $x86 skipped"
+  x86_passed=0 x86_skipped=$x86
 fi
+echo "  test bundle (run-tests.cmd, the system's netsh a decoy never started): $bundle_passed test programs passed, $bundle_skipped skipped"
+echo "tests: $((host + x64 + x86_passed + bundle_passed)) passed, $bundle_failed failed, $((x86_skipped + bundle_skipped)) skipped"

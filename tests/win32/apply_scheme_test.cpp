@@ -14,8 +14,6 @@ using wintest::ScopedVariable;
 
 class ApplySchemeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(wintest::InstallStandInNetsh()); }
-
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
         ASSERT_TRUE(window_->Create().ok());
@@ -47,7 +45,8 @@ protected:
     TempFolder folder_;
     std::wstring log_path_ = folder_ / "netsh.log";
     ScopedVariable log_{L"NETSH_STANDIN_LOG", log_path_};
-    std::unique_ptr<CommandRunner> runner_ = MakeSystemCommandRunner();
+    // netsh from the stand-in's folder; the start-up listing finds no cmd.exe there and fails.
+    std::unique_ptr<CommandRunner> runner_ = MakeWin32CommandRunner(wintest::StandInCalls());
     FakeReader reader_;
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FixedClock clock_;
@@ -128,7 +127,9 @@ TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetsh
 }
 
 TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenItEnds) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();  // the listing goes through cmd
     window_.reset();
+    runner_ = MakeSystemCommandRunner();
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
     window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
     ASSERT_TRUE(window_->Create().ok());

@@ -22,8 +22,6 @@ const std::string kListingBytes =  // the stand-in's listing as cmd writes it to
 
 class CommandRunnerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(wintest::InstallStandInNetsh()); }
-
     [[nodiscard]] std::vector<std::wstring> Log() const { return ReadLogLines(log_path_); }
     [[nodiscard]] bool Logged(const std::wstring& entry) const {
         const auto lines = Log();
@@ -33,7 +31,7 @@ protected:
     TempFolder folder_;
     std::wstring log_path_ = folder_ / "netsh.log";
     ScopedVariable log_{L"NETSH_STANDIN_LOG", log_path_};
-    std::unique_ptr<CommandRunner> runner_ = MakeSystemCommandRunner();
+    std::unique_ptr<CommandRunner> runner_ = MakeWin32CommandRunner(wintest::StandInCalls());
 };
 
 TEST_F(CommandRunnerTest, NetshGetsTheExactLineInTheSystemFolderAndItsOutputIsDecoded) {
@@ -76,6 +74,7 @@ BOOL WINAPI RefuseNestedJob(HANDLE, HANDLE) {
 }
 
 TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedWithItsChildrenAndCountsAsFailed) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();  // cmd finds netsh in the system folder
     Win32RunnerCalls withoutJob;
     withoutJob.assignProcessToJobObject = RefuseNestedJob;
     for (bool inJob : {true, false}) {
@@ -107,13 +106,13 @@ BOOL WINAPI FailToReadExitCode(HANDLE, LPDWORD code) {
 }
 
 TEST_F(CommandRunnerTest, AChildThatCannotRunOrWhoseExitCodeCannotBeReadIsAFailure) {
-    Win32RunnerCalls noResume;
+    Win32RunnerCalls noResume = wintest::StandInCalls();
     noResume.resumeThread = FailToResume;
     const CommandResult suspended = RunToEnd(*MakeWin32CommandRunner(noResume), {Program::Netsh, L"netsh", {}}, 5s);
     EXPECT_EQ(suspended.outcome, CommandResult::Outcome::NotStarted);
     EXPECT_FALSE(suspended.output.empty());  // why, in the system's words
 
-    Win32RunnerCalls noExitCode;
+    Win32RunnerCalls noExitCode = wintest::StandInCalls();
     noExitCode.getExitCodeProcess = FailToReadExitCode;
     const CommandResult unread = RunToEnd(*MakeWin32CommandRunner(noExitCode), {Program::Netsh, L"netsh", {}}, 20s);
     EXPECT_EQ(unread.outcome, CommandResult::Outcome::Unknown);
@@ -123,6 +122,8 @@ TEST_F(CommandRunnerTest, AChildThatCannotRunOrWhoseExitCodeCannotBeReadIsAFailu
 }
 
 TEST_F(CommandRunnerTest, StartsTheNativeNetshAndCmdAlsoAsA32BitProgram) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();
+    runner_ = MakeSystemCommandRunner();
     // To a 32-bit program on 64-bit Windows, System32 is SysWOW64: there netsh is Wine's stub.
     if (wintest::RunsUnderWow64()) {
         EXPECT_NE(ReadBytes(std::filesystem::path(wintest::SystemFile(L"netsh.exe"))),
@@ -158,6 +159,8 @@ TEST_F(CommandRunnerTest, AQuitWhileWaitingEndsTheWaitAndTheCommandLetRunFinishe
 
 // Folders with characters that mean something to cmd; the listing must land in each one.
 TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();
+    runner_ = MakeSystemCommandRunner();
     const std::vector<std::wstring> names = {L"a b&c^d(e)", L"方案 工具", L"x%OS%y", L"100%"};
     for (const std::wstring& name : names) {
         const std::wstring folder = (folder_.path() / name).wstring();

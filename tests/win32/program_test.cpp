@@ -81,6 +81,7 @@ TEST(Program, KnowsWhenItRunsFromTheTemporaryFolder) {
 
 // DLLs planted beside the exe under the names of system DLLs it uses are never loaded.
 TEST(Program, LoadsNoDllPlantedInItsFolder) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();  // the exe starts its listing
     TempFolder folder;
     const std::wstring exe = folder / "netscheme.exe";
     ASSERT_TRUE(::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE));
@@ -106,7 +107,7 @@ TEST(Program, LoadsNoDllPlantedInItsFolder) {
 // From a copy of the exe: welcome box while the window is hidden, then the window with the
 // schemes and the adapters listed, the listing file gone, and the close box ends it cleanly.
 TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
-    ASSERT_TRUE(wintest::InstallStandInNetsh());
+    NETSCHEME_NEEDS_SYSTEM_NETSH();
     TempFolder root;
     wintest::ScopedVariable log(L"NETSH_STANDIN_LOG", root / "netsh.log");
     for (const std::wstring name : {L"网络 工具 (1)&^", L"x%OS%y"}) {

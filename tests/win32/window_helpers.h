@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/text_prompt_win32.h"
+#include "netconfig/command_runner_win32.h"
 
 namespace wintest {
 
@@ -198,6 +199,34 @@ inline std::wstring StandInNetsh() {
     standIn.resize(standIn.find_last_of(L'\\') + 1);
     return standIn + L"stand_in_netsh.exe";
 }
+
+// The folder beside the test program whose netsh.exe is the stand-in (the build puts it there,
+// and so does the test bundle). A runner given it never starts the system's netsh; one that does
+// not find the stand-in there fails.
+inline Win32RunnerCalls StandInCalls() {
+    Win32RunnerCalls calls;
+    const std::wstring standIn = StandInNetsh();
+    calls.programFolder = standIn.substr(0, standIn.find_last_of(L'\\')) + L"\\stand-in";
+    return calls;
+}
+
+// Why the stand-in may not go into the system folder here: only a Wine prefix may be changed so,
+// and not during a run of the test bundle, which behaves as on a real PC.
+inline std::optional<std::string> WhyNoSystemStandIn() {
+    if (::GetEnvironmentVariableW(L"NETSCHEME_TEST_BUNDLE", nullptr, 0) != 0)
+        return "the test bundle runs as on a real PC, where the system's netsh and cmd are never started";
+    if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        return "not in a Wine prefix: on a real PC the system's netsh and cmd are never started";
+    return std::nullopt;
+}
+
+// For a test that needs the stand-in as the system's netsh (cmd finds it there, the exe starts
+// it): skipped with the reason where that may not be, else the stand-in is put there.
+#define NETSCHEME_NEEDS_SYSTEM_NETSH()                                            \
+    do {                                                                          \
+        if (const auto why = wintest::WhyNoSystemStandIn()) GTEST_SKIP() << *why; \
+        ASSERT_TRUE(wintest::InstallStandInNetsh());                              \
+    } while (0)
 
 // Puts the stand-in where the native netsh.exe is: System32 as a 64-bit program sees it. Under
 // WOW64 the copy goes there with the redirection to SysWOW64 turned off, whose netsh.exe stays

@@ -1,0 +1,77 @@
+@echo off
+rem Runs every test program of this bundle that can run on this PC, for each architecture the PC
+rem runs, and writes results.txt beside this file. Exit code 1 when a test program failed.
+rem Safe on a real PC: the tests start only the stand-in netsh.exe in <arch>\stand-in, change no
+rem adapter, and write only in the temporary folder and this folder (see README.txt).
+setlocal EnableExtensions EnableDelayedExpansion
+cd /d "%~dp0"
+set NETSCHEME_TEST_BUNDLE=1
+set "RESULTS=%~dp0results.txt"
+set /a PASSED=0, FAILED=0, SKIPPED=0
+
+set BUILD=unknown
+for /f "tokens=3" %%b in ('reg query "HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion" /v CurrentBuildNumber 2^>nul ^| find "CurrentBuildNumber"') do set BUILD=%%b
+set ACP=unknown
+for /f "tokens=3" %%c in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP 2^>nul ^| find "ACP"') do set ACP=%%c
+set OEMCP=unknown
+for /f "tokens=3" %%c in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v OEMCP 2^>nul ^| find "OEMCP"') do set OEMCP=%%c
+set DPI=96 (0x60, default)
+for /f "tokens=3" %%d in ('reg query "HKCU\Control Panel\Desktop" /v LogPixels 2^>nul ^| find "LogPixels"') do set DPI=%%d
+for /f "tokens=3" %%d in ('reg query "HKCU\Control Panel\Desktop\WindowMetrics" /v AppliedDPI 2^>nul ^| find "AppliedDPI"') do set DPI=%%d
+
+rem The machine's own architecture, also for a 32-bit cmd on 64-bit Windows.
+set MACHINE=%PROCESSOR_ARCHITECTURE%
+if defined PROCESSOR_ARCHITEW6432 set MACHINE=%PROCESSOR_ARCHITEW6432%
+set RUN_x64=yes
+set RUN_x86=yes
+if /i "%MACHINE%"=="x86" (
+  set RUN_x64=no
+  set "WHY_x64=32-bit Windows runs no 64-bit programs"
+)
+if /i "%MACHINE%"=="ARM64" if "%BUILD%" LSS "22000" (
+  set RUN_x64=no
+  set "WHY_x64=Windows 10 on ARM runs no x64 programs (Windows 11 does)"
+)
+if /i not "%MACHINE%"=="x86" if not exist "%SystemRoot%\SysWOW64\kernel32.dll" (
+  set RUN_x86=no
+  set "WHY_x86=this Windows has no WOW64: it runs no 32-bit programs"
+)
+
+for /f "tokens=*" %%v in ('ver') do set "VERSION=%%v"
+> "%RESULTS%" echo netscheme test bundle
+>> "%RESULTS%" echo Windows: !VERSION! build %BUILD%
+>> "%RESULTS%" echo Architecture: %MACHINE% (this cmd: %PROCESSOR_ARCHITECTURE%)
+>> "%RESULTS%" echo ANSI code page: %ACP%, OEM code page: %OEMCP%
+>> "%RESULTS%" echo DPI: %DPI%
+>> "%RESULTS%" echo.
+
+for %%a in (x64 x86) do (
+  for %%t in (textfile_tests schemes_tests netconfig_tests form_tests win32_tests) do call :run %%a %%t
+)
+
+echo.
+echo tests: %PASSED% passed, %FAILED% failed, %SKIPPED% skipped
+>> "%RESULTS%" echo.
+>> "%RESULTS%" echo tests: %PASSED% passed, %FAILED% failed, %SKIPPED% skipped
+if %FAILED% gtr 0 exit /b 1
+exit /b 0
+
+:run
+if "!RUN_%1!"=="no" (
+  set /a SKIPPED+=1
+  echo skipped %1\%2: !WHY_%1!
+  >> "%RESULTS%" echo skipped %1\%2: !WHY_%1!
+  goto :eof
+)
+"%~dp0%1\%2.exe" --gtest_brief=1 > "%~dp0%1\%2.log" 2>&1
+set CODE=!errorlevel!
+if "!CODE!"=="0" (
+  set /a PASSED+=1
+  set OUTCOME=passed
+) else (
+  set /a FAILED+=1
+  set "OUTCOME=FAILED (exit code !CODE!, see %1\%2.log)"
+)
+echo !OUTCOME! %1\%2
+>> "%RESULTS%" echo !OUTCOME! %1\%2
+goto :eof
