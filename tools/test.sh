@@ -8,6 +8,10 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 # Every source file laid out as .clang-format says.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
+# The lists also configure without GoogleTest and Google Benchmark (a stock Visual Studio): the
+# tests and benchmarks are left out, and say so.
+[ "$(cmake -S . -B build/no-test-libs -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+      -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON | grep -c 'are left out')" = 2 ]
 for preset in host mingw mingw-x86; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
