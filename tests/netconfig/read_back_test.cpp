@@ -46,7 +46,12 @@ TEST(ReadBack, StaticSetupIsComparedValueByValue) {
         {[](AdapterState& s) { s.addresses[0].address = *ParseIpv4(L"10.0.0.5"); }, {Kind::AddressMissing}},
         {add(L"10.0.0.5"), {Kind::ExtraAddress}},
         // Another device has the address: marked Duplicate, or only Windows' own fallback is left.
-        {[](AdapterState& s) { s.addresses[0].state = AddressState::Duplicate; }, {Kind::Conflict}, true},
+        {[&](AdapterState& s) {  // the 169.254 address Windows took beside it is no extra address
+             s.addresses[0].state = AddressState::Duplicate;
+             add(L"169.254.7.7")(s);
+         },
+         {Kind::Conflict},
+         true},
         {[](AdapterState& s) {
              s.addresses = {{*ParseIpv4(L"169.254.7.7"), 16, AddressState::Preferred}};
          },
@@ -66,13 +71,6 @@ TEST(ReadBack, StaticSetupIsComparedValueByValue) {
         EXPECT_EQ(Kinds(readBack), cases[i].kinds) << "case " << i;
         EXPECT_EQ(readBack.final, cases[i].final) << "case " << i;
     }
-    const ReadBack conflict = CompareStatic(asked, [&] {
-        AdapterRead read = StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5", L"114.114.114.114"},
-                                      AddressState::Duplicate);
-        add(L"169.254.7.7")(read.state);
-        return read;
-    }());
-    EXPECT_EQ(conflict.differences[0].seen, std::vector<std::wstring>{L"169.254.7.7"});  // not an extra address
 }
 
 TEST(ReadBack, EmptyFieldsAskForNothingAndOtherTextsCannotBeChecked) {
