@@ -391,13 +391,12 @@ TEST_F(Form1Test, ReadBackWaitsOutATentativeAddressAndSaysWhatStillDiffersAtTheB
 TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
     view_.schemeText = L"home";
     view_.fields = {L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L""};
-    AdapterRead unplugged = DhcpRead(false, false);
     const std::pair<AdapterRead, std::wstring> cases[] = {
         {StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"}, AddressState::Duplicate),
          L"· IP 地址冲突：192.168.1.10 已被网络中的另一台设备使用"},
         {{AdapterRead::Outcome::Failed, {}, L"拒绝访问。"}, L"不能确认更改已生效：拒绝访问。"},
         {{AdapterRead::Outcome::NotFound, {}, {}}, L"没有名为“以太网”的已启用网卡"},
-        {unplugged, L"没有连接（网线未插好"},
+        {DhcpRead(false, false), L"没有连接（网线未插好"},
     };
     for (const auto& [read, words] : cases) {
         view_.log.clear();
