@@ -23,3 +23,10 @@ Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file) {
             if (!fs.RemoveFile(leftover).ok()) recovery.stuck.push_back(leftover);
     return recovery;
 }
+
+Status LockSchemeFile(FileSystem& fs, const FilePath& file, std::unique_ptr<ChangeLock>& lock) {
+    bool abandoned = false;
+    Status locked = fs.LockChanges(file, true, lock, abandoned);
+    if (abandoned) (void)RecoverSchemeFile(fs, file);
+    return locked;
+}

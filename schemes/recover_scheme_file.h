@@ -16,3 +16,7 @@ struct Recovery {
 // A missing `file` gets its newest backup back; once `file` is there and readable, every leftover
 // of ours beside it is stale and goes.
 [[nodiscard]] Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file);
+
+// The change lock on `file`, waited for; after a copy that died holding it (perhaps in the middle
+// of a change), what that copy left is undone first.
+[[nodiscard]] Status LockSchemeFile(FileSystem& fs, const FilePath& file, std::unique_ptr<ChangeLock>& lock);
