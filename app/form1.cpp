@@ -236,7 +236,7 @@ void Form1::Command5_Click() {
     Status opened = Status::Ok();
     {
         BusyScope busy(view_, busy_);  // the lock and the open may wait for another copy or program
-        opened = LockSchemeFile(lock);
+        opened = LockSchemeFile(fs_, SchemeFile(), lock);
         if (opened.ok()) opened = fs_.OpenForAppend(SchemeFile(), scheme);
     }
     if (view_.Closing()) return;
@@ -255,13 +255,6 @@ void Form1::Command5_Click() {
     if (outcome.kind != AddOutcome::Kind::Added && outcome.kind != AddOutcome::Kind::CloseFailed) return;
     if (in_temporary_folder_) Warn(DescribeUnpackedFromArchive());
     ReloadAfterChange(name, {});
-}
-
-Status Form1::LockSchemeFile(std::unique_ptr<ChangeLock>& lock) {
-    bool abandoned = false;
-    Status locked = fs_.LockChanges(SchemeFile(), true, lock, abandoned);
-    if (abandoned) (void)RecoverSchemeFile(fs_, SchemeFile());  // a copy died holding it, perhaps mid-change
-    return locked;
 }
 
 std::wstring Form1::RecoverAtStart() {

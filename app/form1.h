@@ -78,9 +78,6 @@ private:
     // finished, and removes its file.
     void FinishListing(bool fill);
     void Warn(const std::wstring& text);
-    // The lock on the scheme file every copy takes for a change; after a copy that died holding
-    // it, what it left is undone first.
-    [[nodiscard]] Status LockSchemeFile(std::unique_ptr<ChangeLock>& lock);
     // Undoes an interrupted change of the scheme file before the list is read; the words for the
     // user, or nothing.
     [[nodiscard]] std::wstring RecoverAtStart();

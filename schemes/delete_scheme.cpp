@@ -17,10 +17,7 @@ DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_vi
         return DeleteOutcome{kind, std::move(detail), std::move(stranded), leftover};
     };
     std::unique_ptr<ChangeLock> lock;
-    bool abandoned = false;
-    if (Status locked = fs.LockChanges(file, true, lock, abandoned); !locked.ok())
-        return done(Kind::Locked, locked.detail());
-    if (abandoned) (void)RecoverSchemeFile(fs, file);  // a copy died holding the lock, perhaps mid-replace
+    if (Status locked = LockSchemeFile(fs, file, lock); !locked.ok()) return done(Kind::Locked, locked.detail());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         LoadedLines loaded = ReadTextLines(fs, file);
         if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);
