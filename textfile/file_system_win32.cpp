@@ -219,22 +219,30 @@ private:
 
     // One mutex per scheme file, named from its full path without case (Windows compares paths
     // so), in the Global namespace so that two users of one computer meet in it too; every user
-    // may wait on it and release it (the default access would shut out other users' copies).
+    // may wait on it and release it (the default access would shut out other users' copies). A
+    // process that may not use the Global namespace (a sandbox) still meets its own session's copies.
     static win32::UniqueHandle OpenChangeMutex(std::wstring path) {
         ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
         ULONGLONG hash = 0xCBF29CE484222325ull;  // FNV-1a: a mutex name has no backslashes and a length limit
         for (wchar_t c : path) hash = (hash ^ c) * 0x100000001B3ull;
-        std::wstring name = L"Global\\NetScheme.SchemeFile.";
-        for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+        std::wstring suffix = L"NetScheme.SchemeFile.";
+        for (int shift = 60; shift >= 0; shift -= 4) suffix += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         const bool everyone = ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
             L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1, &descriptor, nullptr);  // SYNCHRONIZE | MUTEX_MODIFY_STATE
         SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-        win32::UniqueHandle mutex(::CreateMutexW(everyone ? &attributes : nullptr, FALSE, name.c_str()));
+        win32::UniqueHandle mutex;
+        for (const wchar_t* space : {L"Global\\", L"Local\\"}) {
+            const std::wstring name = space + suffix;
+            mutex.reset(::CreateMutexW(everyone ? &attributes : nullptr, FALSE, name.c_str()));
+            // Made by another user with less access for us than CreateMutexW asks.
+            if (!mutex && ::GetLastError() == ERROR_ACCESS_DENIED)
+                mutex.reset(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
+            if (mutex) break;
+        }
+        const DWORD error = ::GetLastError();
         if (descriptor) ::LocalFree(descriptor);
-        // Made by another user with less access for us than CreateMutexW asks.
-        if (!mutex && ::GetLastError() == ERROR_ACCESS_DENIED)
-            mutex.reset(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
+        ::SetLastError(error);
         return mutex;
     }
 
