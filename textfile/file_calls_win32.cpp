@@ -1,6 +1,7 @@
 #include "file_calls_win32.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "file_path.h"
 #include "win32/system_text.h"
@@ -13,6 +14,14 @@ bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()
 
 bool IsMissing(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && IsNotFound(::GetLastError());
+}
+
+DWORD ReadToEnd(HANDLE file, std::string& bytes) {
+    std::vector<char> buffer(65536);
+    for (DWORD got = 0;; bytes.append(buffer.data(), got)) {
+        if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return ::GetLastError();
+        if (got == 0) return ERROR_SUCCESS;
+    }
 }
 
 DWORD FileCalls::Replace(const std::wstring& replaced, const std::wstring& replacement,

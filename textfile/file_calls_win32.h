@@ -16,6 +16,8 @@
 // Known not to be there: any other failure to look (access denied, a network error) is no
 // reason to move a file into its place.
 [[nodiscard]] bool IsMissing(const std::wstring& path);
+// Reads an open file from where it stands to its end; ERROR_SUCCESS, or why not.
+[[nodiscard]] DWORD ReadToEnd(HANDLE file, std::string& bytes);
 
 class FileCalls {
 public:

@@ -269,16 +269,10 @@ private:
             result.error = ErrorTextFor(absolute, error);
             return result;
         }
-        std::vector<char> buffer(65536);
-        for (;;) {
-            DWORD got = 0;
-            if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-                result.error = win32::ErrorText(::GetLastError());
-                result.bytes.clear();
-                return result;
-            }
-            if (got == 0) break;
-            result.bytes.append(buffer.data(), got);
+        if (const DWORD failed = ReadToEnd(file.get(), result.bytes); failed != ERROR_SUCCESS) {
+            result.error = win32::ErrorText(failed);
+            result.bytes.clear();
+            return result;
         }
         result.state = ReadResult::State::Ok;
         if (hold) *hold = std::make_unique<Hold>(std::move(file));

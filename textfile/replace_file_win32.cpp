@@ -40,12 +40,9 @@ std::optional<std::string> ReadAll(const std::wstring& path) {
     win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
     std::string bytes;
-    char buffer[65536];
-    for (DWORD got = 0; ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr); bytes.append(buffer, got))
-        if (got == 0) return bytes;
-    return std::nullopt;
+    if (!file || ReadToEnd(file.get(), bytes) != ERROR_SUCCESS) return std::nullopt;
+    return bytes;
 }
 
 // The end of every replace: the backup goes only while `to` holds the schemes (ours, after a
