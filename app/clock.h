@@ -1,5 +1,7 @@
-// The current local date and time as the user's short date and time formats render them.
+// The current local date and time as the user's short date and time formats render them, and a
+// steady tick count for waits.
 #pragma once
+#include <chrono>
 #include <string>
 
 struct DateTimeText {
@@ -17,4 +19,6 @@ class Clock {
 public:
     virtual ~Clock() = default;
     [[nodiscard]] virtual DateTimeText Now() const = 0;
+    // A steady count that only goes forward, for bounds measured in time.
+    [[nodiscard]] virtual std::chrono::milliseconds Ticks() const = 0;
 };

@@ -33,3 +33,5 @@ DateTimeText SystemClock::Now() const {
     if (text.time.empty()) text.time = text.fallbackTime;
     return text;
 }
+
+std::chrono::milliseconds SystemClock::Ticks() const { return std::chrono::milliseconds(::GetTickCount64()); }

@@ -5,4 +5,5 @@
 class SystemClock final : public Clock {
 public:
     [[nodiscard]] DateTimeText Now() const override;
+    [[nodiscard]] std::chrono::milliseconds Ticks() const override;
 };

@@ -28,7 +28,7 @@ constexpr auto kListingBound = 10s;
 constexpr auto kListingPatience = 2s;  // after the welcome box, before the window shows without it
 // Windows shows a new address as Tentative for a second or more while it probes for another
 // device that has it, and netsh may return before a change shows at all.
-constexpr auto kReadInterval = 200ms;
+constexpr std::chrono::milliseconds kReadInterval = 200ms;
 constexpr auto kStaticPatience = 5s;
 constexpr auto kDhcpPatience = 3s;
 // Keeps the window from taking input while a handler may wait, also on an early return.
@@ -223,10 +223,16 @@ FailureCauses Form1::LikelyCauses(bool timedOut) {
 }
 
 ReadBack Form1::ReadBackAdapter(const StaticSettings* asked, std::chrono::milliseconds patience) {
-    for (std::chrono::milliseconds waited{0};; waited += kReadInterval) {
-        const AdapterRead read = reader_.Read(kWiredInterface);
+    // The bound is time, each read's own included: a slow read leaves less for the next, and one
+    // still running at the bound ends the wait.
+    const std::chrono::milliseconds start = clock_.Ticks();
+    for (;;) {
+        const std::chrono::milliseconds left = patience - (clock_.Ticks() - start);
+        const AdapterRead read = reader_.Read(kWiredInterface, std::max(left, kReadInterval));
         ReadBack readBack = asked ? CompareStatic(*asked, read) : CompareDhcp(read);
-        if (readBack.Settled() || readBack.final || waited >= patience || !view_.Pause(kReadInterval)) return readBack;
+        if (readBack.Settled() || readBack.final || clock_.Ticks() - start + kReadInterval > patience ||
+            !view_.Pause(kReadInterval))
+            return readBack;
     }
 }
 

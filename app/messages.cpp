@@ -175,6 +175,50 @@ std::wstring FieldName(Difference::Field field) {
     return {};
 }
 
+std::wstring DescribeDhcp(const Difference& d) {
+    const std::wstring wired = Quoted(std::wstring(kWiredInterface));
+    const std::wstring again = L"再点一次“修改为DHCP”。";
+    switch (d.kind) {
+    case Difference::Kind::DhcpOff:
+        return L"DHCP 仍未开启，网卡还在使用固定地址" + (d.seen.empty() ? L"" : L" " + List(d.seen)) + L"：请稍后" +
+               again;
+    case Difference::Kind::DhcpStaticKept:
+        return L"DHCP 已开启，但网卡仍在使用固定地址 " + List(d.seen) +
+               L"：请稍后在命令提示符中运行 ipconfig 查看，仍是这个地址时" + again;
+    default: break;
+    }
+    const std::wstring unplugged = L"网卡" + wired + L"没有连接（网线未插好，或对端设备未开机），现在无法确认。";
+    switch (d.stored) {
+    case StoredDhcp::On: return unplugged + L"Windows 已记下改用 DHCP；插好网线后如果仍是原来的固定地址，请" + again;
+    case StoredDhcp::Off: return unplugged + L"Windows 记下的仍是固定地址，插好网线后会恢复它：请插好网线，" + again;
+    case StoredDhcp::Unknown: break;
+    }
+    return unplugged + L"网线未插好时 Windows 常常不改用 DHCP，插好网线后又恢复原来的固定地址：请插好网线，" + again;
+}
+
+std::wstring DescribeAddress(const Difference& d, std::chrono::milliseconds waited) {
+    const std::wstring asked = d.asked.empty() ? std::wstring() : Value(d.asked[0]);
+    const std::wstring seconds = std::to_wstring((waited.count() + 500) / 1000);
+    const std::wstring change = L"请换一个地址，或关掉占用它的设备后再点“应用方案”。";
+    switch (d.kind) {
+    case Difference::Kind::Conflict:
+        return L"IP 地址冲突：" + asked + L" 已被网络中的另一台设备使用，Windows 没有启用它" +
+               (d.seen.empty() ? L"" : L"，改用了 " + List(d.seen)) + L"。" + change;
+    case Difference::Kind::PossibleConflict:
+        return L"IP 地址可能冲突：等了 " + seconds + L" 秒，" + asked + L" 仍没有启用，网卡上只有 " + List(d.seen) +
+               L"（169.254 开头的是 Windows 自动分配的地址）。可能网络中另一台设备已在使用它：" + change;
+    case Difference::Kind::AddressMissing:
+        return L"IP 地址：要求 " + asked + L"，实际" +
+               (d.seen.empty() ? L"没有任何 IPv4 地址。" : L"只有 " + List(d.seen) + L"。");
+    case Difference::Kind::WrongMask: return L"子网掩码：要求 " + asked + L"，实际 " + List(d.seen) + L"。";
+    case Difference::Kind::StillChecking:
+        return L"IP 地址 " + asked + L" 等了 " + seconds +
+               L" 秒仍在检测是否与其他设备冲突，尚未启用：请稍后在命令提示符中运行 ipconfig 查看。";
+    case Difference::Kind::ExtraAddress: return L"除 " + asked + L" 外还有 IP 地址 " + List(d.seen) + L"。";
+    default: return {};
+    }
+}
+
 std::wstring DescribeDifference(const Difference& d, std::chrono::milliseconds waited) {
     const std::wstring wired = Quoted(std::wstring(kWiredInterface));
     const std::wstring asked = d.asked.empty() ? std::wstring() : Value(d.asked[0]);
@@ -188,33 +232,22 @@ std::wstring DescribeDifference(const Difference& d, std::chrono::milliseconds w
     case Difference::Kind::NotConnected:
         return L"网卡" + wired + L"没有连接（网线未插好，或对端设备未开机）：设置已保存，连接后生效，现在无法确认。";
     case Difference::Kind::DhcpOff:
-        return L"DHCP 仍未开启，网卡还在使用原来的固定地址：网线未插好时 Windows 会这样保留原来的设置。"
-               L"请插好网线，再点一次“修改为DHCP”。";
+    case Difference::Kind::DhcpStaticKept:
+    case Difference::Kind::DhcpUnplugged: return DescribeDhcp(d);
     case Difference::Kind::DhcpOn: return L"网卡仍在用 DHCP 自动获取地址，没有改为固定地址。";
-    case Difference::Kind::Conflict:
-        return L"IP 地址冲突：" + asked + L" 已被网络中的另一台设备使用，Windows 没有启用它" +
-               (d.seen.empty() ? L"" : L"，改用了 " + List(d.seen)) +
-               L"。请换一个地址，或关掉占用它的设备后再点“应用方案”。";
-    case Difference::Kind::AddressMissing:
-        return L"IP 地址：要求 " + asked + L"，实际" +
-               (d.seen.empty() ? L"没有任何 IPv4 地址。" : L"只有 " + List(d.seen) + L"。");
-    case Difference::Kind::WrongMask: return L"子网掩码：要求 " + asked + L"，实际 " + List(d.seen) + L"。";
-    case Difference::Kind::StillChecking:
-        return L"IP 地址 " + asked + L" 等了 " + std::to_wstring((waited.count() + 500) / 1000) +
-               L" 秒仍在检测是否与其他设备冲突，尚未启用：请稍后在命令提示符中运行 ipconfig 查看。";
-    case Difference::Kind::ExtraAddress: return L"除 " + asked + L" 外还有 IP 地址 " + List(d.seen) + L"。";
     case Difference::Kind::OldGateway:
+        // "if" names the interface: without it route would also remove another adapter's route.
         return L"留有旧的默认网关 " + List(d.seen) +
                L"：要删除它，请在以管理员身份运行的命令提示符中执行 route delete 0.0.0.0 mask 0.0.0.0 " +
-               (d.seen.size() == 1 ? Value(d.seen[0]) : L"旧网关（每个一次）") + L"。";
+               (d.seen.size() == 1 ? Value(d.seen[0]) : L"旧网关（每个一次）") + L" if " + asked + L"。";
     case Difference::Kind::GatewayMissing: return L"默认网关：要求 " + asked + L"，实际没有。";
     case Difference::Kind::DnsDifferent:
         return L"DNS 服务器（按顺序）：要求 " + (d.asked.empty() ? L"无" : List(d.asked)) + L"，实际 " +
                (d.seen.empty() ? L"没有" : List(d.seen)) + L"。";
     case Difference::Kind::Unchecked:
         return FieldName(d.field) + Quoted(asked) + L"不是 a.b.c.d 形式的 IPv4 地址，无法确认它是否生效。";
+    default: return DescribeAddress(d, waited);
     }
-    return {};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What the system says an adapter is now: its IPv4 addresses, gateways, DNS servers, DHCP and
 // link. The Win32 reader asks the IP Helper API; tests give any state through a fake.
 #pragma once
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,14 +16,20 @@ struct UnicastAddress {
     Ipv4 address = 0;
     unsigned prefixLength = 0;
     AddressState state = AddressState::Preferred;
+    bool manual = false;  // set by hand or netsh (PrefixOrigin Manual), not by DHCP or Windows
 };
+
+// What Windows keeps for the adapter's next start: whether it takes its address from DHCP.
+enum class StoredDhcp { Unknown, On, Off };
 
 struct AdapterState {
     bool dhcpEnabled = false;
     bool connected = true;  // the link is up
     std::vector<UnicastAddress> addresses;
     std::vector<Ipv4> gateways;
-    std::vector<Ipv4> dnsServers;  // in the order they are asked
+    std::vector<Ipv4> dnsServers;      // in the order they are asked
+    unsigned long interfaceIndex = 0;  // the IPv4 index `route` takes after "if"
+    StoredDhcp storedDhcp = StoredDhcp::Unknown;
 };
 
 struct AdapterRead {
@@ -36,6 +43,7 @@ class AdapterReader {
 public:
     virtual ~AdapterReader() = default;
     // The IPv4 side of the enabled adapter whose friendly name is `name`. While it reads, the
-    // window keeps painting; a read cut short by the program's closing reports Failed.
-    [[nodiscard]] virtual AdapterRead Read(std::wstring_view name) = 0;
+    // window keeps painting; a read still running after `bound`, or cut short by the program's
+    // closing, reports Failed.
+    [[nodiscard]] virtual AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) = 0;
 };

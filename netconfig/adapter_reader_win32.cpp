@@ -21,7 +21,6 @@ using GetAdaptersAddressesCall = ULONG WINAPI(ULONG, ULONG, PVOID, PIP_ADAPTER_A
 using GetIfEntry2Call = DWORD WINAPI(PMIB_IF_ROW2);
 
 constexpr ULONG kListFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST;
-constexpr DWORD kReadBound = 10000;  // a read that hangs is reported, not waited for
 constexpr DWORD kPaintSlice = 50;
 
 // iphlpapi.dll and its two functions, shared with each read's thread: a thread still reading
@@ -76,6 +75,22 @@ bool Connected(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter) {
              row.MediaConnectState == MediaConnectStateDisconnected);
 }
 
+// The adapter's stored choice, readable without administrator rights; Unknown where it cannot be read.
+StoredDhcp StoredDhcpOf(const char* adapterName) {
+    if (!adapterName) return StoredDhcp::Unknown;
+    std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+    for (const char* c = adapterName; *c; ++c) key += static_cast<wchar_t>(static_cast<unsigned char>(*c));  // a GUID
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return StoredDhcp::Unknown;
+    DWORD value = 0, type = 0, size = sizeof value;
+    const LSTATUS read =
+        ::RegQueryValueExW(opened, L"EnableDHCP", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(opened);
+    if (read != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return StoredDhcp::Unknown;
+    return value ? StoredDhcp::On : StoredDhcp::Off;
+}
+
 AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter) {
     // The gateways, the LUID and the prefix lengths came with Vista; Length says what is there.
     if (adapter.Length < offsetof(IP_ADAPTER_ADDRESSES_LH, Luid) + sizeof adapter.Luid)
@@ -84,11 +99,15 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter)
     AdapterState& state = read.state;
     state.dhcpEnabled = (adapter.Flags & IP_ADAPTER_DHCP_ENABLED) != 0;
     state.connected = Connected(api, adapter);
+    state.interfaceIndex = adapter.IfIndex;
+    // Asked only when it tells something: the link is down after a change to DHCP.
+    if (!state.connected) state.storedDhcp = StoredDhcpOf(adapter.AdapterName);
     for (const IP_ADAPTER_UNICAST_ADDRESS_LH* u = adapter.FirstUnicastAddress; u; u = u->Next) {
         if (u->Length < offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) + sizeof u->OnLinkPrefixLength)
             return Failed(L"系统给出的地址信息缺少前缀长度。");
         if (const std::optional<Ipv4> address = Ipv4Of(u->Address))
-            state.addresses.push_back({*address, u->OnLinkPrefixLength, StateOf(u->DadState)});
+            state.addresses.push_back(
+                {*address, u->OnLinkPrefixLength, StateOf(u->DadState), u->PrefixOrigin == IpPrefixOriginManual});
     }
     state.gateways = Ipv4List(adapter.FirstGatewayAddress);
     state.dnsServers = Ipv4List(adapter.FirstDnsServerAddress);
@@ -117,6 +136,15 @@ AdapterRead ReadNow(const IpHelper& api, const std::wstring& name) {
     return {AdapterRead::Outcome::NotFound, {}, {}};
 }
 
+// Nothing may leave a thread's function or the window procedure: std::terminate would end the program.
+AdapterRead ReadGuarded(const IpHelper& api, const std::wstring& name) noexcept {
+    try {
+        return ReadNow(api, name);
+    } catch (...) {
+        return {AdapterRead::Outcome::Failed, {}, L"读取网卡信息时内存不足。"};
+    }
+}
+
 struct ReadJob {
     std::shared_ptr<const IpHelper> api;
     std::wstring name;
@@ -125,7 +153,7 @@ struct ReadJob {
 
 DWORD WINAPI ReadOnItsThread(LPVOID parameter) {
     const std::unique_ptr<std::shared_ptr<ReadJob>> job(static_cast<std::shared_ptr<ReadJob>*>(parameter));
-    (*job)->result = ReadNow(*(*job)->api, (*job)->name);
+    (*job)->result = ReadGuarded(*(*job)->api, (*job)->name);
     return 0;
 }
 
@@ -133,18 +161,18 @@ DWORD WINAPI ReadOnItsThread(LPVOID parameter) {
 // (Wine reads the DNS servers once per thread).
 class SystemAdapterReader final : public AdapterReader {
 public:
-    AdapterRead Read(std::wstring_view name) override {
+    AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
         if (!api_) api_ = std::make_shared<const IpHelper>();
         auto job = std::make_shared<ReadJob>(ReadJob{api_, std::wstring(name), {}});
         auto parameter = std::make_unique<std::shared_ptr<ReadJob>>(job);
         const win32::UniqueHandle thread(::CreateThread(nullptr, 0, ReadOnItsThread, parameter.get(), 0, nullptr));
-        if (!thread) return ReadNow(*api_, job->name);
+        if (!thread) return ReadGuarded(*api_, job->name);
         (void)parameter.release();  // the thread's now
         bool ended = false;
-        const bool open = win32::WaitKeepingWindowsPainted(thread.get(), kReadBound, kPaintSlice, [&] {
-            return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
-        });
-        if (!ended) return Failed(open ? L"读取网卡信息超过 10 秒仍未完成。" : L"程序正在关闭。");
+        const bool open = win32::WaitKeepingWindowsPainted(
+            thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice,
+            [&] { return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; });
+        if (!ended) return Failed(open ? L"读取网卡信息在等待时间内没有完成。" : L"程序正在关闭。");
         return job->result;
     }
 

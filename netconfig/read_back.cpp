@@ -13,10 +13,11 @@ std::vector<std::wstring> Texts(const std::vector<Ipv4>& addresses) {
     return texts;
 }
 
-// The read itself, the adapter's presence and its link: what every comparison starts with.
+// The read itself and the adapter's presence: what every comparison starts with. A read that
+// failed may succeed a moment later (GetAdaptersAddresses can fail briefly during a change).
 std::optional<ReadBack> Unreadable(const AdapterRead& read) {
     switch (read.outcome) {
-    case AdapterRead::Outcome::Failed: return ReadBack{{{Kind::ReadFailed, {}, {read.error}}}, true};
+    case AdapterRead::Outcome::Failed: return ReadBack{{{Kind::ReadFailed, {}, {read.error}}}, false};
     case AdapterRead::Outcome::NotFound: return ReadBack{{{Kind::NoAdapter, {}, {}}}, true};
     case AdapterRead::Outcome::Read: break;
     }
@@ -32,44 +33,48 @@ std::optional<Ipv4> Checkable(const std::wstring& text, Difference::Field field,
     return value;
 }
 
+std::vector<Ipv4> AddressesOf(const AdapterState& state, bool linkLocalOnly) {
+    std::vector<Ipv4> addresses;
+    for (const UnicastAddress& a : state.addresses)
+        if (!linkLocalOnly || IsLinkLocal(a.address)) addresses.push_back(a.address);
+    return addresses;
+}
+
+// Windows' conflict signature is the asked address marked Duplicate. A 169.254 address without the
+// asked one may be a conflict, or the DHCP client's old address on its way out: only the bound
+// tells. Beside the asked address in use it is one more address.
 void CompareAddress(Ipv4 ip, std::optional<unsigned> prefix, const AdapterState& state, ReadBack& result) {
-    // Windows does not use an address another device has, and takes a 169.254 one beside or
-    // instead of it.
-    const bool conflict = std::any_of(state.addresses.begin(), state.addresses.end(), [&](const UnicastAddress& a) {
-        return (a.address == ip && a.state == AddressState::Duplicate) || (IsLinkLocal(a.address) && !IsLinkLocal(ip));
-    });
-    std::vector<Ipv4> others;
-    const UnicastAddress* asked = nullptr;
-    for (const UnicastAddress& a : state.addresses) {
-        if (a.address == ip)
-            asked = &a;
-        else if (!(conflict && IsLinkLocal(a.address)))
-            others.push_back(a.address);
+    const auto asked = std::find_if(state.addresses.begin(), state.addresses.end(),
+                                    [&](const UnicastAddress& a) { return a.address == ip; });
+    if (asked == state.addresses.end()) {
+        const bool fallback = !IsLinkLocal(ip) && !AddressesOf(state, true).empty();
+        result.differences.push_back({fallback ? Kind::PossibleConflict : Kind::AddressMissing,
+                                      {Ipv4Text(ip)},
+                                      Texts(AddressesOf(state, false))});
+        return;
     }
-    if (conflict) {
-        std::vector<Ipv4> seen;
-        for (const UnicastAddress& a : state.addresses)
-            if (IsLinkLocal(a.address)) seen.push_back(a.address);
-        result.differences.push_back({Kind::Conflict, {Ipv4Text(ip)}, Texts(seen)});
+    if (asked->state == AddressState::Duplicate) {
+        result.differences.push_back({Kind::Conflict, {Ipv4Text(ip)}, Texts(AddressesOf(state, true))});
         result.final = true;
-    } else if (!asked) {
-        std::vector<Ipv4> seen;
-        for (const UnicastAddress& a : state.addresses) seen.push_back(a.address);
-        result.differences.push_back({Kind::AddressMissing, {Ipv4Text(ip)}, Texts(seen)});
-    } else if (asked->state != AddressState::Preferred) {
-        result.differences.push_back({Kind::StillChecking, {Ipv4Text(ip)}, {}});
+        return;
     }
-    if (asked && prefix && asked->prefixLength != *prefix)
+    if (asked->state != AddressState::Preferred)
+        result.differences.push_back({Kind::StillChecking, {Ipv4Text(ip)}, {}});
+    if (prefix && asked->prefixLength != *prefix)
         result.differences.push_back(
             {Kind::WrongMask, {Ipv4Text(MaskOf(*prefix))}, {Ipv4Text(MaskOf(asked->prefixLength))}});
-    if (asked && !others.empty()) result.differences.push_back({Kind::ExtraAddress, {Ipv4Text(ip)}, Texts(others)});
+    std::vector<Ipv4> others;
+    for (const UnicastAddress& a : state.addresses)
+        if (a.address != ip) others.push_back(a.address);
+    if (!others.empty()) result.differences.push_back({Kind::ExtraAddress, {Ipv4Text(ip)}, Texts(others)});
 }
 
 void CompareGateway(std::optional<Ipv4> gateway, const AdapterState& state, ReadBack& result) {
     std::vector<Ipv4> old;
     for (Ipv4 seen : state.gateways)
         if (seen != gateway) old.push_back(seen);
-    if (!old.empty()) result.differences.push_back({Kind::OldGateway, {}, Texts(old)});
+    if (!old.empty())
+        result.differences.push_back({Kind::OldGateway, {std::to_wstring(state.interfaceIndex)}, Texts(old)});
     if (gateway && std::find(state.gateways.begin(), state.gateways.end(), *gateway) == state.gateways.end())
         result.differences.push_back({Kind::GatewayMissing, {Ipv4Text(*gateway)}, {}});
 }
@@ -81,37 +86,53 @@ bool ReadBack::Settled() const {
                        [](const Difference& d) { return d.kind == Kind::Unchecked; });
 }
 
-ReadBack CompareStatic(const StaticSettings& asked, const AdapterRead& read) {
-    if (auto unreadable = Unreadable(read)) return *unreadable;
-    const AdapterState& state = read.state;
-    ReadBack result;
-    const std::optional<Ipv4> ip = Checkable(asked.ip, Difference::Field::Ip, result);
+namespace {
+
+// The asked values that can be compared; each one that cannot is an Unchecked difference.
+struct Asked {
+    std::optional<Ipv4> ip;
     std::optional<unsigned> prefix;
-    if (const std::optional<Ipv4> mask = Checkable(asked.mask, Difference::Field::Mask, result)) {
-        prefix = PrefixLengthOf(*mask);
-        if (!prefix) result.differences.push_back({Kind::Unchecked, {asked.mask}, {}, Difference::Field::Mask});
+    std::optional<Ipv4> gateway;
+    bool gatewayKnown = true;
+    std::vector<Ipv4> dns;
+    bool dnsKnown = true;
+};
+
+Asked Parse(const StaticSettings& settings, ReadBack& result) {
+    Asked asked;
+    asked.ip = Checkable(settings.ip, Difference::Field::Ip, result);
+    if (const std::optional<Ipv4> mask = Checkable(settings.mask, Difference::Field::Mask, result)) {
+        asked.prefix = PrefixLengthOf(*mask);
+        if (!asked.prefix)
+            result.differences.push_back({Kind::Unchecked, {settings.mask}, {}, Difference::Field::Mask});
     }
     // An empty gateway field leaves netsh's gateway parameter out, and netsh's default for it is
     // "none": no default gateway.
-    std::optional<Ipv4> gateway;
-    bool gatewayKnown = true;
-    if (!IsBlank(asked.gateway)) {
-        gateway = Checkable(asked.gateway, Difference::Field::Gateway, result);
-        gatewayKnown = gateway.has_value();
+    if (!IsBlank(settings.gateway)) {
+        asked.gateway = Checkable(settings.gateway, Difference::Field::Gateway, result);
+        asked.gatewayKnown = asked.gateway.has_value();
     }
     // An empty alternate adds nothing to the list.
-    std::vector<Ipv4> dns;
-    bool dnsKnown = true;
     const std::pair<const std::wstring*, Difference::Field> servers[] = {
-        {&asked.preferredDns, Difference::Field::PreferredDns}, {&asked.alternateDns, Difference::Field::AlternateDns}};
+        {&settings.preferredDns, Difference::Field::PreferredDns},
+        {&settings.alternateDns, Difference::Field::AlternateDns}};
     for (const auto& [text, field] : servers) {
         if (IsBlank(*text)) continue;
         if (const std::optional<Ipv4> server = Checkable(*text, field, result))
-            dns.push_back(*server);
+            asked.dns.push_back(*server);
         else
-            dnsKnown = false;
+            asked.dnsKnown = false;
     }
+    return asked;
+}
 
+}  // namespace
+
+ReadBack CompareStatic(const StaticSettings& settings, const AdapterRead& read) {
+    if (auto unreadable = Unreadable(read)) return *unreadable;
+    const AdapterState& state = read.state;
+    ReadBack result;
+    const Asked asked = Parse(settings, result);
     if (!state.connected) {
         // The settings are stored and apply once the link is up; nothing else can be seen now.
         result.differences.insert(result.differences.begin(), {Kind::NotConnected, {}, {}});
@@ -119,22 +140,32 @@ ReadBack CompareStatic(const StaticSettings& asked, const AdapterRead& read) {
         return result;
     }
     if (state.dhcpEnabled) result.differences.push_back({Kind::DhcpOn, {}, {}});
-    if (ip) CompareAddress(*ip, prefix, state, result);
-    if (gatewayKnown) CompareGateway(gateway, state, result);
-    if (dnsKnown && state.dnsServers != dns)
-        result.differences.push_back({Kind::DnsDifferent, Texts(dns), Texts(state.dnsServers)});
+    if (asked.ip) CompareAddress(*asked.ip, asked.prefix, state, result);
+    if (asked.gatewayKnown) CompareGateway(asked.gateway, state, result);
+    if (asked.dnsKnown && state.dnsServers != asked.dns)
+        result.differences.push_back({Kind::DnsDifferent, Texts(asked.dns), Texts(state.dnsServers)});
     return result;
 }
 
 ReadBack CompareDhcp(const AdapterRead& read) {
     if (auto unreadable = Unreadable(read)) return *unreadable;
+    const AdapterState& state = read.state;
     ReadBack result;
-    // With the cable out Windows answers that DHCP is on, and keeps the static address: the flag
-    // tells which.
-    if (!read.state.dhcpEnabled)
-        result.differences.push_back({Kind::DhcpOff, {}, {}});
-    else if (!read.state.connected)
-        result.differences.push_back({Kind::NotConnected, {}, {}});
-    result.final = !read.state.connected;
+    // With the cable out netsh answers that DHCP is on and the flag may read so, yet Windows
+    // brings the fixed address back once the cable is in (DisableDhcpOnConnect): never a success.
+    if (!state.connected) {
+        Difference unplugged{Kind::DhcpUnplugged, {}, {}};
+        unplugged.stored = state.storedDhcp;
+        result.differences.push_back(unplugged);
+        result.final = true;
+        return result;
+    }
+    std::vector<Ipv4> fixed;
+    for (const UnicastAddress& a : state.addresses)
+        if (a.manual) fixed.push_back(a.address);
+    if (!state.dhcpEnabled)
+        result.differences.push_back({Kind::DhcpOff, {}, Texts(fixed)});
+    else if (!fixed.empty())
+        result.differences.push_back({Kind::DhcpStaticKept, {}, Texts(fixed)});
     return result;
 }

@@ -14,17 +14,20 @@ struct StaticSettings {
 
 struct Difference {
     enum class Kind {
-        ReadFailed,      // seen: the system's reason
-        NoAdapter,       // no enabled adapter has the name
-        NotConnected,    // the link is down: cannot be confirmed now
-        DhcpOff,         // DHCP asked, the adapter is still static
-        DhcpOn,          // a static setup asked, the adapter is still on DHCP
-        Conflict,        // another device has the address: Duplicate, or Windows fell back to 169.254
-        AddressMissing,  // seen: the addresses there are
-        WrongMask,       // seen: the mask there is
-        StillChecking,   // the address was still Tentative when reading stopped
-        ExtraAddress,    // seen: the other addresses
-        OldGateway,      // seen: gateways other than the asked one
+        ReadFailed,        // seen: the system's reason
+        NoAdapter,         // no enabled adapter has the name
+        NotConnected,      // the link is down: cannot be confirmed now
+        DhcpOff,           // DHCP asked, the flag is still off
+        DhcpStaticKept,    // DHCP asked and on, but a fixed address is still in use; seen: it
+        DhcpUnplugged,     // DHCP asked with the link down; `stored` says what Windows keeps
+        DhcpOn,            // a static setup asked, the adapter is still on DHCP
+        Conflict,          // another device has the address: Windows marked it Duplicate
+        PossibleConflict,  // the address never came, a 169.254 one did; seen: the addresses there
+        AddressMissing,    // seen: the addresses there are
+        WrongMask,         // seen: the mask there is
+        StillChecking,     // the address was still Tentative when reading stopped
+        ExtraAddress,      // seen: the other addresses
+        OldGateway,        // seen: gateways other than the asked one; asked: the interface index
         GatewayMissing,
         DnsDifferent,  // asked and seen: the DNS servers in order
         Unchecked,     // asked: a text that is no dotted address; field says which
@@ -34,15 +37,16 @@ struct Difference {
     std::vector<std::wstring> asked;
     std::vector<std::wstring> seen;
     Field field = Field::Ip;
+    StoredDhcp stored = StoredDhcp::Unknown;
 };
 
 struct ReadBack {
     std::vector<Difference> differences;
-    bool final = false;  // waiting will not mend it (no adapter, a conflict, no link, no read)
+    bool final = false;  // waiting will not mend it (no adapter, a conflict, no link)
     // Nothing left that another read could change: no difference, or only values never checkable.
     [[nodiscard]] bool Settled() const;
 };
 
 [[nodiscard]] ReadBack CompareStatic(const StaticSettings& asked, const AdapterRead& read);
-// DHCP on is enough: the lease may take longer than anyone waits.
+// DHCP on and no fixed address left is enough: the lease may take longer than anyone waits.
 [[nodiscard]] ReadBack CompareDhcp(const AdapterRead& read);

@@ -20,7 +20,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> ms;
     for (int i = 0; i < reads; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const AdapterRead read = reader->Read(name);
+        const AdapterRead read = reader->Read(name, std::chrono::seconds(10));
         if (read.outcome != AdapterRead::Outcome::Read) {
             std::fprintf(stderr, "no adapter of that name could be read\n");
             return 1;

@@ -41,6 +41,8 @@ protected:
         view_.form = &form_;
         runner_.log = &view_.log;
         reader_.log = &view_.log;
+        reader_.clock = &clock_;
+        view_.ticks = &clock_.ticks;
     }
 
     std::filesystem::path SchemeFile() const { return folder_ / "ui.kvo"; }
@@ -373,6 +375,7 @@ TEST_F(Form1Test, ReadBackWaitsOutATentativeAddressAndSaysWhatStillDiffersAtTheB
     // An old gateway stays: about 5 s of reads (3 s for DHCP), then one warning that names it.
     AdapterRead old = StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"});
     old.state.gateways.push_back(*ParseIpv4(L"192.168.0.1"));
+    old.state.interfaceIndex = 12;
     for (auto [read, reads] : {std::pair{old, 26}, std::pair{DhcpRead(false), 16}}) {
         view_.log.clear();
         reader_.reads = {read};
@@ -382,10 +385,19 @@ TEST_F(Form1Test, ReadBackWaitsOutATentativeAddressAndSaysWhatStillDiffersAtTheB
     }
     EXPECT_NE(
         view_.messages[1].text.find(L"留有旧的默认网关 192.168.0.1：要删除它，请在以管理员身份运行的命令提示符中执行 "
-                                    L"route delete 0.0.0.0 mask 0.0.0.0 192.168.0.1。"),
+                                    L"route delete 0.0.0.0 mask 0.0.0.0 192.168.0.1 if 12。"),
         std::wstring::npos)
         << Narrow(view_.messages[1].text);
-    EXPECT_NE(view_.messages[2].text.find(L"请插好网线，再点一次“修改为DHCP”。"), std::wstring::npos);
+    EXPECT_NE(view_.messages[2].text.find(L"DHCP 仍未开启，网卡还在使用固定地址：请稍后再点一次"), std::wstring::npos);
+
+    // Reads of 2 s each: the bound is time, so the wait ends at about 5 s, the last read unfinished.
+    view_.log.clear();
+    reader_.takes = std::chrono::seconds(2);
+    const std::chrono::milliseconds start = clock_.ticks;
+    form_.Command3_Click();
+    EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Read:以太网"), 3);
+    EXPECT_EQ(clock_.ticks - start, std::chrono::seconds(5));
+    EXPECT_NE(view_.messages.back().text.find(L"无法读出网卡“以太网”现在的设置"), std::wstring::npos);
 }
 
 TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
@@ -394,7 +406,6 @@ TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
     const std::pair<AdapterRead, std::wstring> cases[] = {
         {StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"223.5.5.5"}, AddressState::Duplicate),
          L"· IP 地址冲突：192.168.1.10 已被网络中的另一台设备使用"},
-        {{AdapterRead::Outcome::Failed, {}, L"拒绝访问。"}, L"不能确认更改已生效：拒绝访问。"},
         {{AdapterRead::Outcome::NotFound, {}, {}}, L"没有名为“以太网”的已启用网卡"},
         {DhcpRead(false, false), L"没有连接（网线未插好"},
     };
@@ -408,6 +419,12 @@ TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
         EXPECT_TRUE(view_.messages[0].text.starts_with(L"命令都已执行，但检查网卡“以太网”时发现：\r\n· "));
         EXPECT_NE(view_.messages[0].text.find(words), std::wstring::npos) << Narrow(view_.messages[0].text);
     }
+    // A read that fails is read again; Windows' stored choice says what the cable out means.
+    view_.messages.clear();
+    reader_.reads = {{AdapterRead::Outcome::Failed, {}, L"拒绝访问。"}, DhcpRead(true, false)};
+    reader_.reads.back().state.storedDhcp = StoredDhcp::Off;
+    form_.Command4_Click();
+    EXPECT_NE(view_.messages.back().text.find(L"Windows 记下的仍是固定地址，插好网线后会恢复它"), std::wstring::npos);
     // The window closed while it waited: no box, nothing more read.
     view_.messages.clear();
     reader_.reads = {DhcpRead(false)};
@@ -831,9 +848,10 @@ TEST(FailureText, EveryBoxFitsTheScreenWholeAndNoAnswerCutsItShort) {
     const std::vector<std::wstring> five = {L"10.0.0.1", L"10.0.0.2", L"10.0.0.3",
                                             L"10.0.0.4", L"10.0.0.5", L"10.0.0.6"};
     ReadBack all;
-    for (Difference::Kind kind : {Difference::Kind::DhcpOn, Difference::Kind::Conflict, Difference::Kind::WrongMask,
-                                  Difference::Kind::ExtraAddress, Difference::Kind::OldGateway,
-                                  Difference::Kind::GatewayMissing, Difference::Kind::DnsDifferent})
+    for (Difference::Kind kind :
+         {Difference::Kind::DhcpOn, Difference::Kind::Conflict, Difference::Kind::PossibleConflict,
+          Difference::Kind::WrongMask, Difference::Kind::ExtraAddress, Difference::Kind::OldGateway,
+          Difference::Kind::GatewayMissing, Difference::Kind::DnsDifferent})
         all.differences.push_back({kind, five, five});
     all.differences.push_back({Difference::Kind::Unchecked, {std::wstring(300, L'x')}, {}, Difference::Field::Gateway});
     EXPECT_LE(BoxLines(DescribeReadBack(all, std::chrono::seconds(5))), kBoxLines);

@@ -1,5 +1,6 @@
 // A CommandRunner that records each command and answers with the results a test queued.
 #pragma once
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -60,20 +61,34 @@ private:
     };
 };
 
+// The date and time stand still; the ticks move as the fakes' pauses and reads take time, and
+// with `steady` (a real window's real pauses) as real time does too.
 class FixedClock final : public Clock {
 public:
     DateTimeText now{L"2026/12/6", L"9:05:03", L"2026/12/6", L"9:05:03"};
+    std::chrono::milliseconds ticks{0};
+    bool steady = false;
     DateTimeText Now() const override { return now; }
+    std::chrono::milliseconds Ticks() const override {
+        if (!steady) return ticks;
+        return ticks + std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch());
+    }
 };
 
 // An AdapterReader that answers with the reads a test queued, the last one for every read after.
+// Each read takes `takes` on `clock`; one that would outlast its bound ends there, not finished.
 class FakeReader final : public AdapterReader {
 public:
     std::deque<AdapterRead> reads;
     std::vector<std::wstring>* log = nullptr;
+    FixedClock* clock = nullptr;
+    std::chrono::milliseconds takes{0};
 
-    AdapterRead Read(std::wstring_view name) override {
+    AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
         if (log) log->push_back(L"Read:" + std::wstring(name));
+        if (clock) clock->ticks += std::min(takes, bound);
+        if (takes > bound) return {AdapterRead::Outcome::Failed, {}, L"not finished"};
         AdapterRead read = reads.empty() ? AdapterRead{} : reads.front();
         if (reads.size() > 1) reads.pop_front();
         return read;

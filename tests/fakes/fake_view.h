@@ -32,6 +32,7 @@ public:
     std::function<void(const Message&)> onMessage;
     std::function<void()> onPrompt;
     std::function<void()> onPause;
+    std::chrono::milliseconds* ticks = nullptr;  // a clock that pauses move on
 
     std::wstring FieldText(Field field) const override { return fields[field]; }
     AddressFields Fields() const override { return fields; }
@@ -73,6 +74,7 @@ public:
     }
     bool Pause(std::chrono::milliseconds duration) override {
         log.push_back(L"Pause:" + std::to_wstring(duration.count()));
+        if (ticks) *ticks += duration;
         if (onPause) onPause();
         return !ended;
     }

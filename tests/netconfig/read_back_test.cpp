@@ -45,18 +45,16 @@ TEST(ReadBack, StaticSetupIsComparedValueByValue) {
         {[](AdapterState& s) { s.addresses[0].prefixLength = 16; }, {Kind::WrongMask}},
         {[](AdapterState& s) { s.addresses[0].address = *ParseIpv4(L"10.0.0.5"); }, {Kind::AddressMissing}},
         {add(L"10.0.0.5"), {Kind::ExtraAddress}},
-        // Another device has the address: marked Duplicate, or only Windows' own fallback is left.
-        {[&](AdapterState& s) {  // the 169.254 address Windows took beside it is no extra address
+        // Windows' conflict signature: the asked address marked Duplicate, a 169.254 one beside it.
+        {[&](AdapterState& s) {
              s.addresses[0].state = AddressState::Duplicate;
              add(L"169.254.7.7")(s);
          },
          {Kind::Conflict},
          true},
-        {[](AdapterState& s) {
-             s.addresses = {{*ParseIpv4(L"169.254.7.7"), 16, AddressState::Preferred}};
-         },
-         {Kind::Conflict},
-         true},
+        // A 169.254 address alone may be the old one on its way out: read on, then "possibly".
+        {[](AdapterState& s) { s.addresses[0].address = *ParseIpv4(L"169.254.7.7"); }, {Kind::PossibleConflict}},
+        {add(L"169.254.7.7"), {Kind::ExtraAddress}},  // beside the asked address in use
         {[](AdapterState& s) { s.gateways.insert(s.gateways.begin(), *ParseIpv4(L"192.168.0.1")); },
          {Kind::OldGateway}},
         {[](AdapterState& s) { s.gateways.clear(); }, {Kind::GatewayMissing}},
@@ -83,19 +81,35 @@ TEST(ReadBack, EmptyFieldsAskForNothingAndOtherTextsCannotBeChecked) {
     EXPECT_TRUE(odd.Settled());  // nothing another read could change
     EXPECT_FALSE(CompareStatic({L"10.0.0.2", L"255.0.0.0", L"", L"10.0.0.1", L"x"}, DhcpRead()).Settled());
 
-    EXPECT_EQ(Kinds(CompareStatic({}, {AdapterRead::Outcome::Failed, {}, L"why"})),
-              std::vector<Kind>{Kind::ReadFailed});
+    const ReadBack failed = CompareStatic({}, {AdapterRead::Outcome::Failed, {}, L"why"});
+    EXPECT_EQ(Kinds(failed), std::vector<Kind>{Kind::ReadFailed});
+    EXPECT_FALSE(failed.final);  // read again: it may fail for a moment during a change
     EXPECT_EQ(Kinds(CompareDhcp({AdapterRead::Outcome::NotFound, {}, {}})), std::vector<Kind>{Kind::NoAdapter});
 }
 
-TEST(ReadBack, DhcpNeedsOnlyTheFlagAndTheLink) {
-    EXPECT_TRUE(CompareDhcp(DhcpRead()).differences.empty());
-    EXPECT_EQ(Kinds(CompareDhcp(DhcpRead(false))), std::vector<Kind>{Kind::DhcpOff});
-    EXPECT_FALSE(CompareDhcp(DhcpRead(false)).final);  // the flag may show late
-    // Cable out: Windows kept the static address; the cable is what to mend.
-    EXPECT_EQ(Kinds(CompareDhcp(DhcpRead(false, false))), std::vector<Kind>{Kind::DhcpOff});
-    EXPECT_EQ(Kinds(CompareDhcp(DhcpRead(true, false))), std::vector<Kind>{Kind::NotConnected});
-    EXPECT_TRUE(CompareDhcp(DhcpRead(false, false)).final);
+TEST(ReadBack, DhcpCountsOnlyWithTheFlagOnAndNoFixedAddressLeft) {
+    AdapterRead kept = DhcpRead();
+    kept.state.addresses.push_back({*ParseIpv4(L"192.168.1.10"), 24, AddressState::Preferred, true});
+    AdapterRead leased = DhcpRead();
+    leased.state.addresses.push_back({*ParseIpv4(L"192.168.1.77"), 24, AddressState::Preferred, false});
+    struct Case {
+        AdapterRead read;
+        std::vector<Kind> kinds;
+        bool final;
+    };
+    const Case cases[] = {
+        {leased, {}, false},
+        {DhcpRead(false), {Kind::DhcpOff}, false},  // the flag may show late
+        {kept, {Kind::DhcpStaticKept}, false},
+        // Cable out: whatever the flag says, Windows may bring the fixed address back.
+        {DhcpRead(true, false), {Kind::DhcpUnplugged}, true},
+        {DhcpRead(false, false), {Kind::DhcpUnplugged}, true},
+    };
+    for (const Case& c : cases) {
+        const ReadBack readBack = CompareDhcp(c.read);
+        EXPECT_EQ(Kinds(readBack), c.kinds);
+        EXPECT_EQ(readBack.final, c.final);
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ using wintest::ScopedVariable;
 class ApplySchemeTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        clock_.steady = true;  // the window's pauses are real
         window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
         ASSERT_TRUE(window_->Create().ok());
         wintest::DialogWatcher watcher;

@@ -190,9 +190,10 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
 // names from Linux) come apart into the snapshot without a fault, every read on its own thread.
 TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
     const auto reader = MakeSystemAdapterReader();
-    EXPECT_EQ(reader->Read(L"没有这个网卡").outcome, AdapterRead::Outcome::NotFound);
-    AdapterRead loopback = reader->Read(L"lo");
-    if (loopback.outcome == AdapterRead::Outcome::NotFound) loopback = reader->Read(L"Loopback Pseudo-Interface 1");
+    EXPECT_EQ(reader->Read(L"没有这个网卡", std::chrono::seconds(10)).outcome, AdapterRead::Outcome::NotFound);
+    AdapterRead loopback = reader->Read(L"lo", std::chrono::seconds(10));
+    if (loopback.outcome == AdapterRead::Outcome::NotFound)
+        loopback = reader->Read(L"Loopback Pseudo-Interface 1", std::chrono::seconds(10));
     ASSERT_EQ(loopback.outcome, AdapterRead::Outcome::Read)
         << std::string(loopback.error.begin(), loopback.error.end());
     ASSERT_EQ(loopback.state.addresses.size(), 1u);
