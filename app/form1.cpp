@@ -76,6 +76,7 @@ void Form1::ShowSchemes(const LoadedLines& loaded) {
     // A missing file is a first start: an empty list, like an empty file.
     if (loaded.state == ReadResult::State::Ok) {
         for (const std::wstring& name : ListSchemeNames(loaded.lines)) view_.AddScheme(name);
+        if (loaded.lines.encoding() == TextEncoding::Unknown) Warn(DescribeUnknownEncoding(SchemeFile()));
     } else if (loaded.state == ReadResult::State::Failed) {
         Warn(DescribeUnreadable(SchemeFile(), loaded.error, true));
     }
@@ -159,6 +160,7 @@ void Form1::Command1_Click() {
         outcome = DeleteScheme(fs_, SchemeFile(), name, {now.date, now.time, now.fallbackDate, now.fallbackTime});
     }
     if (view_.Closing() && outcome.stranded.empty()) return;
+    if (!outcome.recovery.empty()) Warn(DescribeRecovery(outcome.recovery, SchemeFile()));
     if (outcome.kind != DeleteOutcome::Kind::Deleted) return Warn(DescribeDelete(outcome, SchemeFile(), name));
     view_.ShowMessage(std::wstring(kDeleted), MessageIcon::None);
     ReloadAfterChange({}, name);
@@ -237,26 +239,22 @@ ReadBack Form1::ReadBackAdapter(const StaticSettings* asked, std::chrono::millis
 }
 
 void Form1::Command5_Click() {
-    std::unique_ptr<ChangeLock> lock;  // from the open to the close, the name prompt included
-    std::unique_ptr<AppendFile> scheme;
-    Status opened = Status::Ok();
+    OpenedForAdd opened;
     {
         BusyScope busy(view_, busy_);  // the lock and the open may wait for another copy or program
-        opened = LockSchemeFile(fs_, SchemeFile(), lock);
-        if (opened.ok()) opened = fs_.OpenForAppend(SchemeFile(), scheme);
+        opened = OpenForAdd(fs_, SchemeFile());
     }
     if (view_.Closing()) return;
-    if (!opened.ok()) return Warn(DescribeAddNotOpened(SchemeFile(), opened.detail()));
+    if (!opened.recovery.empty()) Warn(DescribeRecovery(opened.recovery, SchemeFile()));
+    if (opened.kind == OpenedForAdd::Kind::UnknownEncoding) return Warn(DescribeUnknownEncoding(SchemeFile()));
+    if (opened.kind != OpenedForAdd::Kind::Opened) return Warn(DescribeAddNotOpened(SchemeFile(), opened.detail));
 
     const std::wstring name = view_.PromptText(std::wstring(kAddPrompt), std::wstring(kAddPrompt));
     if (name.empty()) {
-        (void)scheme->Close();
+        (void)opened.file->Close();
         return;
     }
-    const AddressFields fields = view_.Fields();
-    // A file an editor re-saved as UTF-8 (with its mark) stays UTF-8.
-    const TextEncoding encoding = EncodingOf(fs_.ReadFile(SchemeFile()).bytes);
-    const AddOutcome outcome = AppendScheme(*scheme, name, fields, encoding);
+    const AddOutcome outcome = AppendScheme(*opened.file, name, view_.Fields(), opened.encoding);
     if (outcome.kind != AddOutcome::Kind::Added) Warn(DescribeAdd(outcome, SchemeFile()));
     if (outcome.kind != AddOutcome::Kind::Added && outcome.kind != AddOutcome::Kind::CloseFailed) return;
     if (in_temporary_folder_) Warn(DescribeUnpackedFromArchive());

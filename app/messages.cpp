@@ -329,6 +329,7 @@ std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, 
                QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
                outcome.detail;
     case DeleteOutcome::Kind::Locked: return nothing + L"：" + outcome.detail + L"请稍后再试。";
+    case DeleteOutcome::Kind::UnknownEncoding: return DescribeUnknownEncoding(file);
     case DeleteOutcome::Kind::KeepsChanging:
         return L"方案文件" + quoted + L"在删除时一再被其他程序改动，" + nothing + L"。请关闭正在改动它的程序后再试。" +
                LeftoverNote(outcome.leftover);
@@ -365,14 +366,25 @@ std::wstring DescribeUnpackedFromArchive() {
            L"\r\n请先把程序解压到一个单独的文件夹，再从那里运行。";
 }
 
+std::wstring DescribeUnknownEncoding(const FilePath& file) {
+    return L"无法识别方案文件" + QuotedPath(file) +
+           L"的编码（例如没有字节顺序标记的 "
+           L"UTF-16），方案名称可能显示为乱码。为免损坏它，本程序不会在其中添加或删除方案："
+           L"请用记事本打开它，“另存为”时把编码选为 ANSI 或 UTF-8，再重新打开本程序。";
+}
+
 std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file) {
     std::wstring text;
-    if (recovery.restored)
-        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份恢复：修改前的方案都在。\r\n";
+    if (!recovery.restoredFrom.empty())
+        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份" + QuotedPath(recovery.restoredFrom) +
+                L"恢复：修改前的方案都在。\r\n";
     if (!recovery.unrestored.empty())
         text += L"方案文件" + QuotedPath(file) + L"不见了。上次修改被中断时留下的备份" +
                 QuotedPath(recovery.unrestored) + L"没能改回原名：它保存着你的方案，请把它改名为 " +
                 std::wstring(kSchemeFileName) + L"。\r\n" + recovery.detail + L"\r\n";
+    for (const FilePath& kept : recovery.kept)
+        text += L"上次修改方案时留下的备份比现在的方案文件长，可能保存着其中没有的方案，已改名保留为" +
+                QuotedPath(kept) + L"：需要时可以用记事本打开查看。\r\n";
     for (const FilePath& stuck : recovery.stuck)
         text += L"上次修改方案时留下的文件" + QuotedPath(stuck) + L"没能删除：它只是方案文件的副本，可以删掉。\r\n";
     if (!text.empty()) text.resize(text.size() - 2);

@@ -56,6 +56,8 @@ struct FailedCommand {
 [[nodiscard]] std::wstring DescribeAddNotOpened(const FilePath& file, const std::wstring& detail);
 // An add that did not end in Added.
 [[nodiscard]] std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file);
+// A scheme file whose encoding cannot be told: listed as well as it can be, never changed.
+[[nodiscard]] std::wstring DescribeUnknownEncoding(const FilePath& file);
 // After an add from a folder that is emptied (the exe unpacked from an archive to run).
 [[nodiscard]] std::wstring DescribeUnpackedFromArchive();
 // What the start-up undid or could not; empty when there was nothing.

@@ -117,7 +117,7 @@ void AddScheme(benchmark::State& state) {
         const EncodedBlock block = EncodeSchemeBlock(L"实验室", kDefaultFields, codepage);
         std::unique_ptr<AppendFile> out;
         (void)fs->OpenForAppend(path, out);
-        (void)out->Append(block.bytes);
+        (void)out->Append(block.bytes, "\r\n");
         (void)out->Close();
         benchmark::DoNotOptimize(ListSchemeNames(ReadTextLines(*fs, path).lines));
         state.PauseTiming();

@@ -2,6 +2,25 @@
 
 #include "textfile/codepage936.h"
 
+OpenedForAdd OpenForAdd(FileSystem& fs, const FilePath& file) {
+    OpenedForAdd opened;
+    Status status = LockSchemeFile(fs, file, opened.lock, opened.recovery);
+    if (status.ok()) status = fs.OpenForAppend(file, opened.file);
+    if (!status.ok()) {
+        opened.detail = status.detail();
+        return opened;
+    }
+    opened.encoding = EncodingOf(fs.ReadFile(file).bytes);
+    if (opened.encoding == TextEncoding::Unknown) {
+        (void)opened.file->Close();
+        opened.file.reset();
+        opened.kind = OpenedForAdd::Kind::UnknownEncoding;
+        return opened;
+    }
+    opened.kind = OpenedForAdd::Kind::Opened;
+    return opened;
+}
+
 AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressFields& fields, TextEncoding encoding) {
     Codepage936 codepage;
     EncodedBlock block = EncodeSchemeBlock(name, fields, codepage, encoding);
@@ -9,7 +28,7 @@ AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressF
         (void)file.Close();
         return {AddOutcome::Kind::Refused, std::move(block), {}};
     }
-    const Status written = file.Append(block.bytes);
+    const Status written = file.Append(block.bytes, LineEndOf(encoding));
     const Status closed = file.Close();
     if (!written.ok()) return {AddOutcome::Kind::WriteFailed, {}, written.detail()};
     if (!closed.ok()) return {AddOutcome::Kind::CloseFailed, {}, closed.detail()};

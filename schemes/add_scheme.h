@@ -4,8 +4,25 @@
 #include <string_view>
 
 #include "address_fields.h"
+#include "recover_scheme_file.h"
 #include "scheme_file.h"
 #include "textfile/file_system.h"
+
+// The scheme file opened for an add under the change lock (held from the open to the close, the
+// name prompt included), after what the lock's recovery undid, with the file's encoding.
+struct OpenedForAdd {
+    enum class Kind { Opened, NotOpened, UnknownEncoding };
+    Kind kind = Kind::NotOpened;
+    std::wstring detail;  // with NotOpened: why
+    std::unique_ptr<ChangeLock> lock;
+    std::unique_ptr<AppendFile> file;  // with Opened
+    TextEncoding encoding = TextEncoding::Codepage936;
+    Recovery recovery;
+};
+
+// Creates `file` when it is missing (and no backup of it is left to put back). A file whose
+// encoding cannot be told is closed again: anything appended could corrupt it.
+[[nodiscard]] OpenedForAdd OpenForAdd(FileSystem& fs, const FilePath& file);
 
 struct AddOutcome {
     enum class Kind {

@@ -13,15 +13,18 @@ constexpr int kAttempts = 3;  // reads of a file another program keeps changing
 DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, const DeletedWhen& when) {
     using Kind = DeleteOutcome::Kind;
     FilePath leftover;
-    auto done = [&leftover](Kind kind, std::wstring detail = {}, FilePath stranded = {}) {
-        return DeleteOutcome{kind, std::move(detail), std::move(stranded), leftover};
+    Recovery recovery;
+    auto done = [&](Kind kind, std::wstring detail = {}, FilePath stranded = {}) {
+        return DeleteOutcome{kind, std::move(detail), std::move(stranded), leftover, recovery};
     };
     std::unique_ptr<ChangeLock> lock;
-    if (Status locked = LockSchemeFile(fs, file, lock); !locked.ok()) return done(Kind::Locked, locked.detail());
+    if (Status locked = LockSchemeFile(fs, file, lock, recovery); !locked.ok())
+        return done(Kind::Locked, locked.detail());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         LoadedLines loaded = ReadTextLines(fs, file);
         if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);
         if (loaded.state == ReadResult::State::Failed) return done(Kind::ReadFailed, loaded.error);
+        if (loaded.lines.encoding() == TextEncoding::Unknown) return done(Kind::UnknownEncoding);
 
         const auto match = FindLastNameLine(loaded.lines, name);
         if (!match) return done(name.empty() ? Kind::NoSelection : Kind::NoSuchName);

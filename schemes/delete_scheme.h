@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "recover_scheme_file.h"
 #include "scheme_file.h"
 #include "textfile/file_system.h"
 
@@ -11,18 +12,20 @@ struct DeleteOutcome {
     enum class Kind {
         Deleted,
         FileMissing,
-        ReadFailed,     // detail: the system's words
-        NoSelection,    // the name is empty and no line is exactly "name:"
-        NoSuchName,     // no line is "name:" + name
-        WriteFailed,    // detail; the file is as it was
-        Stranded,       // detail; the file could not be put back: `stranded` holds the schemes
-        KeepsChanging,  // another program wrote the file before every attempt
-        Locked,         // detail: another copy of the program is changing the file, or why no lock
+        ReadFailed,       // detail: the system's words
+        NoSelection,      // the name is empty and no line is exactly "name:"
+        NoSuchName,       // no line is "name:" + name
+        WriteFailed,      // detail; the file is as it was
+        Stranded,         // detail; the file could not be put back: `stranded` holds the schemes
+        KeepsChanging,    // another program wrote the file before every attempt
+        Locked,           // detail: another copy of the program is changing the file, or why no lock
+        UnknownEncoding,  // the file's encoding cannot be told: it is not rewritten
     };
     Kind kind = Kind::Deleted;
     std::wstring detail;
     FilePath stranded;
     FilePath leftover;  // a temporary copy of the schemes that could not be removed after a failure
+    Recovery recovery;  // what the lock's recovery undid first
 };
 
 // Marks the last line "name:" + name in `file` with the mark of `when`, holding the change

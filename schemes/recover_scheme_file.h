@@ -7,16 +7,23 @@
 #include "textfile/file_system.h"
 
 struct Recovery {
-    bool restored = false;        // the scheme file was missing and its backup is back
+    FilePath restoredFrom;        // the backup that was put back as the missing scheme file
     FilePath unrestored;          // the backup that holds the schemes, which could not be put back
     std::wstring detail;          // with unrestored: why
+    std::vector<FilePath> kept;   // backups longer than the scheme file, kept aside under these names
     std::vector<FilePath> stuck;  // leftovers of ours that could not be removed
+    [[nodiscard]] bool empty() const {
+        return restoredFrom.empty() && unrestored.empty() && kept.empty() && stuck.empty();
+    }
 };
 
-// A missing `file` gets its newest backup back; once `file` is there and readable, every leftover
-// of ours beside it is stale and goes.
+// A missing `file` gets back the longest backup that reads as a scheme file. Once `file` is there
+// and readable, a backup goes only when `file` is at least as long (a delete only marks a line and
+// an add only appends, so a newer file is never shorter); a longer one is kept aside. Temporary
+// files go. Each removal is one attempt: one the system refuses (another user's) stays, unsaid.
 [[nodiscard]] Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file);
 
-// The change lock on `file`, waited for; after a copy that died holding it (perhaps in the middle
-// of a change), what that copy left is undone first.
-[[nodiscard]] Status LockSchemeFile(FileSystem& fs, const FilePath& file, std::unique_ptr<ChangeLock>& lock);
+// The change lock on `file`, waited for, and what interrupted changes left undone under it; the
+// add puts a missing file back from its backup before it creates a new one.
+[[nodiscard]] Status LockSchemeFile(FileSystem& fs, const FilePath& file, std::unique_ptr<ChangeLock>& lock,
+                                    Recovery& recovery);

@@ -71,14 +71,22 @@ std::string EncodedDeletedMark(const TextLines& lines, const DeletedWhen& when) 
 }
 
 std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::string_view prefix) {
+    const std::string_view lineEnd = lines.lineEnd();
     size_t total = prefix.size();
-    for (size_t i = 0; i < lines.size(); ++i) total += lines.raw(i).size() + kLineEnd.size();
+    for (size_t i = 0; i < lines.size(); ++i) total += lines.raw(i).size() + lineEnd.size();
     std::string bytes;
     bytes.reserve(total);
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (i == marked) bytes += prefix;
-        bytes += lines.raw(i);
-        bytes += kLineEnd;
+        std::string_view raw = lines.raw(i);
+        if (i == marked) {
+            // A byte order mark stays first: behind the date it would make the file neither encoding.
+            const size_t mark = i == 0 ? lines.markLength() : 0;
+            bytes += raw.substr(0, mark);
+            raw.remove_prefix(mark);
+            bytes += prefix;
+        }
+        bytes += raw;
+        bytes += lineEnd;
     }
     return bytes;
 }
@@ -86,6 +94,7 @@ std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::st
 EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fields, Codepage936& codepage,
                                TextEncoding encoding) {
     EncodedBlock block;
+    const std::string_view lineEnd = LineEndOf(encoding);
     auto refuse = [&block](EncodedBlock::Problem problem, std::optional<Field> field, char32_t c) {
         block.bytes.clear();
         block.problem = problem;
@@ -106,12 +115,12 @@ EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fiel
             return false;
         }
         block.bytes += encoded.bytes;
-        block.bytes += kLineEnd;
+        block.bytes += lineEnd;
         return true;
     };
     if (!append(std::wstring(kNamePrefix) + std::wstring(name), std::nullopt)) return block;
     for (Field f : kFields)
         if (!append(std::wstring(kValueLabels[static_cast<size_t>(f)]) + fields[f], f)) return block;
-    block.bytes += kLineEnd;  // the empty seventh line
+    block.bytes += lineEnd;  // the empty seventh line
     return block;
 }

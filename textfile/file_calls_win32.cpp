@@ -61,6 +61,11 @@ std::wstring FileCalls::NewName(const std::wstring& folder, std::wstring_view su
     }
 }
 
+std::wstring FileCalls::KeepAside(const std::wstring& path) {
+    const std::wstring kept = NewName(ParentFolder(path), L".kept.kvo");
+    return Move(path, kept, MOVEFILE_WRITE_THROUGH).ok() ? kept : path;
+}
+
 bool FileCalls::IsOurName(std::wstring_view name) {
     if (name.size() != 15 || !name.starts_with(L"kvo") || !(name.ends_with(L".tmp") || name.ends_with(L".bak")))
         return false;

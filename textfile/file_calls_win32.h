@@ -44,6 +44,9 @@ public:
     [[nodiscard]] Status Remove(const std::wstring& path) const;
     // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.
     [[nodiscard]] std::wstring NewName(const std::wstring& folder, std::wstring_view suffix);
+    // Renames a file of ours to a new kvo*.kept.kvo name beside it, which no clean-up takes for a
+    // leftover; the new path, or `path` when it could not be renamed.
+    [[nodiscard]] std::wstring KeepAside(const std::wstring& path);
     // Whether a file name is one NewName gives, as .tmp or .bak.
     [[nodiscard]] static bool IsOurName(std::wstring_view name);
 

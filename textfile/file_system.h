@@ -1,6 +1,7 @@
 // The few file operations both stores need, behind an interface so that tests can make any
 // step fail (CI runs as root, which permission bits do not stop).
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,12 +19,12 @@ struct ReadResult {
 };
 
 // A file opened for appending. Append is one write at the end that starts on a line of its own
-// (see StartOnOwnLine), flushed to the disk; if it fails, the file is cut back to the length it
-// had before, so a failed append leaves no partial block.
+// (see StartOnOwnLine; `lineEnd` is CR LF in the file's encoding), flushed to the disk; if it
+// fails, the file is cut back to the length it had before, so a failed append leaves no partial block.
 class AppendFile {
 public:
     virtual ~AppendFile() = default;
-    [[nodiscard]] virtual Status Append(std::string_view block) = 0;
+    [[nodiscard]] virtual Status Append(std::string_view block, std::string_view lineEnd) = 0;
     [[nodiscard]] virtual Status Close() = 0;
 };
 
@@ -49,11 +50,17 @@ public:
     virtual ~ChangeLock() = default;
 };
 
+// One file an interrupted rewrite left, and its length.
+struct Leftover {
+    FilePath path;
+    std::uint64_t size = 0;
+};
+
 // What an interrupted rewrite of a file can leave beside it: backups (the whole old file, put
-// aside by the replace) newest first, and temporary files (a new file, perhaps half written).
+// aside by the replace) and temporary files (a new file, perhaps half written).
 struct Leftovers {
-    std::vector<FilePath> backups;
-    std::vector<FilePath> temporaries;
+    std::vector<Leftover> backups;
+    std::vector<Leftover> temporaries;
 };
 
 // How PutInPlace ended. On failure the target is whole, as it was, unless `stranded` is set: then
@@ -83,6 +90,13 @@ public:
                                                std::unique_ptr<FileHold> hold) = 0;
     // Removes path; a path that does not exist counts as removed.
     [[nodiscard]] virtual Status RemoveFile(const FilePath& path) = 0;
+    // Removes a leftover of ours in one attempt, waiting for no other program; `denied` when the
+    // system refuses it (another user's file, a read-only one).
+    [[nodiscard]] virtual Status RemoveLeftover(const FilePath& path, bool& denied) = 0;
+    // Renames a file of ours beside `file` out of the leftovers' pattern, so that no clean-up ever
+    // removes it: before it is named to the user as the one that holds the schemes. `kept` is
+    // the new name.
+    [[nodiscard]] virtual Status KeepAside(const FilePath& path, FilePath& kept) = 0;
     // Takes the lock every copy of the program (of every user of the computer) takes before it
     // changes `file`; with `wait`, waits about two seconds for a copy that holds it. `abandoned`
     // is set when a copy ended while it held the lock, perhaps in the middle of a change.
@@ -98,10 +112,11 @@ inline constexpr std::wstring_view kLockedByAnotherCopy = L"另一个正在运�
 // The machine's own file system.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();
 
-// What an append writes for `block` to a file whose last byte is `last` (none when empty): a
-// file that ends inside a line (an editor often saves the last line without a line end) gets
-// CR LF first, so the block does not run on from that line.
-[[nodiscard]] std::string StartOnOwnLine(std::string_view block, std::optional<char> last);
+// What an append writes for `block` to a file whose last bytes are `tail` (as many as a character
+// of the encoding takes; none when empty): a file that ends inside a line (an editor often saves
+// the last line without a line end) gets `lineEnd` (CR LF) first, so the block does not run on
+// from that line.
+[[nodiscard]] std::string StartOnOwnLine(std::string_view block, std::string_view tail, std::string_view lineEnd);
 
 struct RewriteResult {
     Status status = Status::Ok();

@@ -91,16 +91,14 @@ private:
 class PosixAppendFile final : public AppendFile {
 public:
     explicit PosixAppendFile(int fd) : file_(fd) {}
-    Status Append(std::string_view block) override {
+    Status Append(std::string_view block, std::string_view lineEnd) override {
         const off_t oldLength = ::lseek(file_.get(), 0, SEEK_END);
         if (oldLength < 0) return Errno();
-        std::optional<char> last;
-        if (oldLength > 0) {
-            char byte = 0;
-            if (::pread(file_.get(), &byte, 1, oldLength - 1) != 1) return Errno();
-            last = byte;
-        }
-        Status status = WriteAll(file_.get(), StartOnOwnLine(block, last));
+        std::string tail(std::min(lineEnd.size() / 2, static_cast<size_t>(oldLength)), '\0');
+        if (!tail.empty() && ::pread(file_.get(), tail.data(), tail.size(),
+                                     oldLength - static_cast<off_t>(tail.size())) != static_cast<ssize_t>(tail.size()))
+            return Errno();
+        Status status = WriteAll(file_.get(), StartOnOwnLine(block, tail, lineEnd));
         // On the disk before anyone is told it was saved.
         if (status.ok() && ::fsync(file_.get()) != 0) status = Errno();
         if (!status.ok()) (void)::ftruncate(file_.get(), oldLength);
@@ -196,6 +194,21 @@ public:
         return Errno();
     }
 
+    Status RemoveLeftover(const FilePath& path, bool& denied) override {
+        denied = false;
+        if (::unlink(Utf8(path).c_str()) == 0 || errno == ENOENT) return Status::Ok();
+        denied = errno == EACCES || errno == EPERM;
+        return Errno();
+    }
+
+    // link then unlink: a rename would replace a file of that name.
+    Status KeepAside(const FilePath& path, FilePath& kept) override {
+        kept = path + L".kept.kvo";
+        if (::link(Utf8(path).c_str(), Utf8(kept).c_str()) != 0) return Errno();
+        (void)::unlink(Utf8(path).c_str());
+        return Status::Ok();
+    }
+
     // An flock on the folder: it goes with the process, so nothing is ever abandoned here.
     Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
         abandoned = false;
@@ -219,8 +232,11 @@ public:
         if (!folder) return found;
         while (const dirent* entry = ::readdir(folder)) {
             const std::string name = entry->d_name;  // mkstemps' kvo-XXXXXX.tmp
-            if (name.size() == 14 && name.starts_with("kvo-") && name.ends_with(".tmp"))
-                found.temporaries.push_back(JoinPath(parent, Wide(name)));
+            if (name.size() != 14 || !name.starts_with("kvo-") || !name.ends_with(".tmp")) continue;
+            const FilePath path = JoinPath(parent, Wide(name));
+            struct stat info {};
+            found.temporaries.push_back(
+                {path, ::stat(Utf8(path).c_str(), &info) == 0 ? std::uint64_t(info.st_size) : 0});
         }
         ::closedir(folder);
         return found;

@@ -65,22 +65,20 @@ Status CloseFile(UniqueFile& file) {
 class Win32AppendFile final : public AppendFile {
 public:
     explicit Win32AppendFile(UniqueFile file) : file_(std::move(file)) {}
-    Status Append(std::string_view block) override {
+    Status Append(std::string_view block, std::string_view lineEnd) override {
         LARGE_INTEGER oldLength{};
         if (!::SetFilePointerEx(file_.get(), LARGE_INTEGER{}, &oldLength, FILE_END)) return LastError();
-        std::optional<char> last;
-        if (oldLength.QuadPart > 0) {
-            LARGE_INTEGER lastByte{};
-            lastByte.QuadPart = oldLength.QuadPart - 1;
-            char byte = 0;
+        std::string tail(std::min<ULONGLONG>(lineEnd.size() / 2, oldLength.QuadPart), '\0');
+        if (!tail.empty()) {
+            LARGE_INTEGER tailStart{};
+            tailStart.QuadPart = oldLength.QuadPart - static_cast<LONGLONG>(tail.size());
             DWORD got = 0;
-            if (!::SetFilePointerEx(file_.get(), lastByte, nullptr, FILE_BEGIN) ||
-                !::ReadFile(file_.get(), &byte, 1, &got, nullptr) || got != 1 ||
-                !::SetFilePointerEx(file_.get(), oldLength, nullptr, FILE_BEGIN))
+            if (!::SetFilePointerEx(file_.get(), tailStart, nullptr, FILE_BEGIN) ||
+                !::ReadFile(file_.get(), tail.data(), static_cast<DWORD>(tail.size()), &got, nullptr) ||
+                got != tail.size() || !::SetFilePointerEx(file_.get(), oldLength, nullptr, FILE_BEGIN))
                 return LastError();
-            last = byte;
         }
-        Status status = WriteAll(file_.get(), StartOnOwnLine(block, last));
+        Status status = WriteAll(file_.get(), StartOnOwnLine(block, tail, lineEnd));
         // On the disk before anyone is told it was saved.
         if (status.ok() && !::FlushFileBuffers(file_.get())) status = LastError();
         if (!status.ok()) {
@@ -167,6 +165,21 @@ public:
 
     Status RemoveFile(const FilePath& path) override { return calls_.Remove(Absolute(path)); }
 
+    Status RemoveLeftover(const FilePath& path, bool& denied) override {
+        denied = false;
+        if (::DeleteFileW(Absolute(path).c_str())) return Status::Ok();
+        const DWORD error = ::GetLastError();
+        if (IsNotFound(error)) return Status::Ok();
+        denied = error == ERROR_ACCESS_DENIED;
+        return ErrorStatus(error);
+    }
+
+    Status KeepAside(const FilePath& path, FilePath& kept) override {
+        const std::wstring from = Absolute(path);
+        kept = calls_.KeepAside(from);
+        return kept == from ? LastError() : Status::Ok();
+    }
+
     Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
         win32::UniqueHandle mutex = OpenChangeMutex(Absolute(file));
         if (!mutex) return LastError();
@@ -185,7 +198,6 @@ public:
 
     Leftovers FindLeftovers(const FilePath& file) override {
         const std::wstring folder = ParentFolder(Absolute(file));
-        std::vector<std::pair<ULONGLONG, FilePath>> backups;
         Leftovers found;
         WIN32_FIND_DATAW entry{};
         const HANDLE search = ::FindFirstFileExW(JoinPath(folder, L"kvo*").c_str(), FindExInfoBasic, &entry,
@@ -194,16 +206,11 @@ public:
         do {
             const std::wstring name = entry.cFileName;
             if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FileCalls::IsOurName(name)) continue;
-            if (name.ends_with(L".bak"))
-                backups.push_back(
-                    {(ULONGLONG{entry.ftLastWriteTime.dwHighDateTime} << 32) | entry.ftLastWriteTime.dwLowDateTime,
-                     JoinPath(folder, name)});
-            else
-                found.temporaries.push_back(JoinPath(folder, name));
+            const Leftover leftover{JoinPath(folder, name),
+                                    (std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow};
+            (name.ends_with(L".bak") ? found.backups : found.temporaries).push_back(leftover);
         } while (::FindNextFileW(search, &entry));
         ::FindClose(search);
-        std::sort(backups.begin(), backups.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (auto& backup : backups) found.backups.push_back(std::move(backup.second));
         return found;
     }
 

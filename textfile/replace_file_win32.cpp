@@ -60,13 +60,13 @@ Placement Settle(FileCalls& calls, Status status, const std::wstring& from, cons
             return {std::move(status), {}};
         }
         // Out of the way of the next start's clean-up, which removes backups once ui.kvo is there.
-        const std::wstring kept = calls.NewName(ParentFolder(to), L".kept.kvo");
-        return {std::move(status), calls.Move(backup, kept, MOVEFILE_WRITE_THROUGH).ok() ? kept : backup};
+        return {std::move(status), calls.KeepAside(backup)};
     }
     if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
     const bool backedUp = !backup.empty() && Exists(backup);
     if (backedUp && calls.Move(backup, to).ok()) return {std::move(status), {}};
-    return {std::move(status), backedUp ? backup : from};
+    // The user is told to rename this file: no clean-up may remove it first.
+    return {std::move(status), calls.KeepAside(backedUp ? backup : from)};
 }
 
 // MoveFileExW cannot replace a file that is still open (a FileHold), but it can rename one that

@@ -1,8 +1,9 @@
 #include "file_system.h"
 
-std::string StartOnOwnLine(std::string_view block, std::optional<char> last) {
+std::string StartOnOwnLine(std::string_view block, std::string_view tail, std::string_view lineEnd) {
     std::string bytes;
-    if (last && *last != '\n') bytes = "\r\n";  // a lone CR ends no line either
+    // The LF is the second half of CR LF in every encoding; a lone CR ends no line either.
+    if (!tail.empty() && tail != lineEnd.substr(lineEnd.size() / 2)) bytes = lineEnd;
     bytes += block;
     return bytes;
 }

@@ -10,6 +10,7 @@
 #include "fakes/temp_folder.h"
 #include "netconfig/address_commands.h"
 #include "textfile/codepage936.h"
+#include "textfile/text_encoding.h"
 
 namespace {
 
@@ -655,23 +656,47 @@ TEST_F(Form1Test, DeleteMarksTheLastMatchingNameLineThenTheEarlierOne) {
     EXPECT_EQ(ReadBytes(SchemeFile()), mark + kHomeBlock);
 }
 
-// An editor re-saved ui.kvo as UTF-8 with its byte order mark: every scheme is listed and loaded,
-// and what is added or marked is written in UTF-8, the mark kept.
-TEST_F(Form1Test, AUtf8FileWithItsMarkStaysUtf8) {
-    const std::string utf8 = "\xEF\xBB\xBFname:\xE5\xAE\xB6\r\nIP:10.0.0.2\r\n\xE6\x8E\xA9\xE7\xA0\x81:255.0.0.0\r\n";
-    WriteBytes(SchemeFile(), utf8);
+// An editor re-saved ui.kvo in another encoding: every scheme is listed and loaded, and what is
+// added or marked is written in that encoding, the byte order mark first.
+TEST_F(Form1Test, EveryEncodingNotepadSavesIsKept) {
+    using namespace std::string_literals;
+    const std::tuple<TextEncoding, std::string> files[] = {{TextEncoding::Utf8, "\xEF\xBB\xBF"},
+                                                           {TextEncoding::Utf8, ""},  // Notepad's default since 1903
+                                                           {TextEncoding::Utf16Le, "\xFF\xFE"},
+                                                           {TextEncoding::Utf16Be, "\xFE\xFF"}};
+    Codepage936 codepage;
+    for (const auto& [encoding, mark] : files) {
+        const auto in = [&](const std::wstring& text) { return EncodeText(encoding, text, codepage).bytes; };
+        const std::string first = in(L"name:家\r\nIP:10.0.0.2\r\n掩码:255.0.0.0\r\n");
+        WriteBytes(SchemeFile(), mark + first);
+        form_.Readtxt();
+        ASSERT_EQ(view_.schemes, std::vector<std::wstring>{L"家"});
+        view_.Pick(0);
+        EXPECT_EQ(view_.fields[Field::Mask], L"255.0.0.0");
+        view_.answers = {L"实验室"};
+        form_.Command5_Click();
+        EXPECT_NE(ReadBytes(SchemeFile()).find(in(L"\r\nname:实验室\r\n")), std::string::npos);
+        view_.Pick(1);  // the last scheme, then the first: the mark stays first
+        form_.Command1_Click();
+        EXPECT_NE(ReadBytes(SchemeFile()).find(in(L"9:05:03-已删除-name:实验室")), std::string::npos);
+        view_.Pick(0);
+        form_.Command1_Click();
+        EXPECT_TRUE(ReadBytes(SchemeFile()).starts_with(mark + in(L"2026/12/6-9:05:03-已删除-name:家\r\nIP:")));
+    }
+    EXPECT_EQ(EncodeText(TextEncoding::Utf16Be, L"家\r", codepage).bytes, "\x5B\xB6\0\r"s);
+
+    // UTF-16 without its mark cannot be told: listed as it reads, never added to or rewritten.
+    const std::string unmarked = "n\0a\0m\0e\0:\0x\0\r\0\n\0"s;
+    WriteBytes(SchemeFile(), unmarked);
+    view_.messages.clear();
     form_.Readtxt();
-    ASSERT_EQ(view_.schemes, std::vector<std::wstring>{L"家"});
-    view_.Pick(0);
-    EXPECT_EQ(view_.fields[Field::Mask], L"255.0.0.0");
-    view_.answers = {L"实验室"};
+    view_.answers = {L"new"};
     form_.Command5_Click();
-    const std::string added = "name:\xE5\xAE\x9E\xE9\xAA\x8C\xE5\xAE\xA4\r\n";
-    EXPECT_NE(ReadBytes(SchemeFile()).find(added), std::string::npos);
-    view_.Pick(1);
+    view_.schemeText = L"x";
     form_.Command1_Click();
-    EXPECT_NE(ReadBytes(SchemeFile()).find("9:05:03-\xE5\xB7\xB2\xE5\x88\xA0\xE9\x99\xA4-" + added), std::string::npos);
-    EXPECT_TRUE(ReadBytes(SchemeFile()).starts_with(utf8));
+    EXPECT_EQ(ReadBytes(SchemeFile()), unmarked);
+    ASSERT_EQ(view_.messages.size(), 3u);
+    for (const auto& message : view_.messages) EXPECT_NE(message.text.find(L"另存为"), std::wstring::npos);
 }
 
 TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {
@@ -685,9 +710,9 @@ TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {
 }
 
 TEST_F(Form1Test, NamesThatDifferOnlyInUndecodableBytesAreNeverTakenForEachOther) {
-    // Saved as UTF-8: 六楼 and 八楼 differ in one byte that is not valid 936.
-    const std::string six = "name:\xE5\x85\xAD\xE6\xA5\xBC\r\nIP:6.6.6.6\r\n";
-    const std::string eight = "name:\xE5\x85\xAB\xE6\xA5\xBC\r\nIP:8.8.8.8\r\n";
+    // Two bytes that are valid in no encoding we read.
+    const std::string six = "name:x\xFF\r\nIP:6.6.6.6\r\n";
+    const std::string eight = "name:x\xFE\r\nIP:8.8.8.8\r\n";
     WriteBytes(SchemeFile(), six + eight);
     form_.Readtxt();
     ASSERT_EQ(view_.schemes.size(), 2u);

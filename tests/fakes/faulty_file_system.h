@@ -57,6 +57,11 @@ public:
         Step(FaultStep::Lock);
         return Fails(FaultStep::Lock) ? Injected() : real_.LockChanges(file, wait, lock, abandoned);
     }
+    Status RemoveLeftover(const FilePath& path, bool& denied) override {
+        Step(FaultStep::Remove);
+        return Fails(FaultStep::Remove) ? Injected() : real_.RemoveLeftover(path, denied);
+    }
+    Status KeepAside(const FilePath& path, FilePath& kept) override { return real_.KeepAside(path, kept); }
     Leftovers FindLeftovers(const FilePath& file) override { return real_.FindLeftovers(file); }
 
     static Status Injected() { return Status::Error(L"injected fault"); }
@@ -70,9 +75,9 @@ private:
     class FaultyAppend final : public AppendFile {
     public:
         FaultyAppend(std::unique_ptr<AppendFile> real, const FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
-        Status Append(std::string_view block) override {
+        Status Append(std::string_view block, std::string_view lineEnd) override {
             fs_.Step(FaultStep::Append);
-            return fs_.Fails(FaultStep::Append) ? Injected() : real_->Append(block);
+            return fs_.Fails(FaultStep::Append) ? Injected() : real_->Append(block, lineEnd);
         }
         Status Close() override { return real_->Close(); }
 

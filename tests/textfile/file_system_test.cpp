@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fakes/faulty_file_system.h"
 #include "fakes/temp_folder.h"
 #include "textfile/read_lines.h"
@@ -34,17 +36,23 @@ TEST(FileSystem, AppendCreatesTheFileAndStartsEachBlockOnALineOfItsOwn) {
     auto fs = MakeSystemFileSystem();
     std::unique_ptr<AppendFile> file;
     ASSERT_TRUE(fs->OpenForAppend(folder / "ui.kvo", file).ok());
-    ASSERT_TRUE(file->Append("first\r\n").ok());  // an empty file gets no line end first
+    ASSERT_TRUE(file->Append("first\r\n", "\r\n").ok());  // an empty file gets no line end first
     ASSERT_TRUE(file->Close().ok());
     EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "first\r\n");
 
     // Saved by an editor without a line end after the last line, or ending in a lone CR or LF.
-    const std::pair<std::string, std::string> cases[] = {
-        {"old", "old\r\nnew\r\n"}, {"old\r", "old\r\r\nnew\r\n"}, {"old\n", "old\nnew\r\n"}};
-    for (const auto& [before, after] : cases) {
+    // UTF-16 ends its lines in two-byte units.
+    using namespace std::string_literals;
+    const std::string utf16 = "\r\0\n\0"s, lf16 = "\xFF\xFEo\0\n\0"s, cut16 = "\xFF\xFEo\0"s;
+    const std::tuple<std::string, std::string, std::string> cases[] = {{"old", "\r\n", "old\r\nnew\r\n"},
+                                                                       {"old\r", "\r\n", "old\r\r\nnew\r\n"},
+                                                                       {"old\n", "\r\n", "old\nnew\r\n"},
+                                                                       {cut16, utf16, cut16 + utf16 + "new\r\n"},
+                                                                       {lf16, utf16, lf16 + "new\r\n"}};
+    for (const auto& [before, lineEnd, after] : cases) {
         WriteBytes(folder / "ui.kvo", before);
         ASSERT_TRUE(fs->OpenForAppend(folder / "ui.kvo", file).ok());
-        ASSERT_TRUE(file->Append("new\r\n").ok());
+        ASSERT_TRUE(file->Append("new\r\n", lineEnd).ok());
         ASSERT_TRUE(file->Close().ok());
         EXPECT_EQ(ReadBytes(folder / "ui.kvo"), after);
     }
@@ -89,7 +97,7 @@ TEST(FileSystem, AppendThatFailsPartWayCutsTheFileBackToItsOldLength) {
     rlimit small = old;
     small.rlim_cur = 150;
     setrlimit(RLIMIT_FSIZE, &small);
-    const Status status = file->Append(std::string(95, 'b'));
+    const Status status = file->Append(std::string(95, 'b'), "\r\n");
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
 
