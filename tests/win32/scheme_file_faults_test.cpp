@@ -36,7 +36,7 @@ enum class ReplaceState {
     ScannerHoldsNewFile,   // a scanner opens the temporary file without sharing and keeps it
     RecreatedInGap1177,    // as 1177, and another program's add creates the missing file meanwhile
 };
-enum class MoveFault { None, TempOnly, All };
+enum class MoveFault { None, TempOnly, IntoPlace, All };
 
 ReplaceState g_replace = ReplaceState::Real;
 MoveFault g_move = MoveFault::None;
@@ -81,7 +81,9 @@ BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, D
 
 BOOL WINAPI FakeMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
     const bool temporary = std::wstring_view(from).ends_with(L".tmp");
-    if (g_move == MoveFault::All || (g_move == MoveFault::TempOnly && temporary)) {
+    const bool intoPlace = std::wstring_view(to).ends_with(L"ui.kvo");
+    if (g_move == MoveFault::All || (g_move == MoveFault::TempOnly && temporary) ||
+        (g_move == MoveFault::IntoPlace && intoPlace)) {
         ::SetLastError(ERROR_NOT_SAME_DEVICE);
         return FALSE;
     }
@@ -241,20 +243,25 @@ TEST_F(SchemeFileFaultTest, ADeleteThatWaitsForAnotherWriterKeepsWhatItWrote) {
     EXPECT_EQ(folder_.Files(), std::vector<std::string>{"ui.kvo"});
 }
 
+// The file named to the user is renamed out of the clean-up's way first: neither an add that
+// creates a new ui.kvo nor the next start removes it.
 TEST_F(SchemeFileFaultTest, WhenUiKvoCannotBePutBackTheMessageNamesTheFileThatHoldsTheSchemes) {
     g_replace = ReplaceState::OldUnderBackup1177;
-    g_move = MoveFault::All;
+    g_move = MoveFault::IntoPlace;
     const std::wstring told = DeleteLabThroughFakes();
     EXPECT_FALSE(std::filesystem::exists(File()));
-    // The old file under the backup name, and the new one beside it: neither is removed.
     const auto files = folder_.Files();
-    ASSERT_EQ(files.size(), 2u);
-    const std::string backup = files[0].ends_with(".bak") ? files[0] : files[1];
-    const std::string temporary = files[0].ends_with(".tmp") ? files[0] : files[1];
-    EXPECT_EQ(ReadBytes(folder_.path() / backup), kSchemes);
-    EXPECT_EQ(ReadBytes(folder_.path() / temporary), kLabDeleted);
-    EXPECT_NE(told.find(folder_ / backup), std::wstring::npos) << std::string(told.begin(), told.end());
+    ASSERT_EQ(files.size(), 2u);  // the old file kept aside, the new one beside it
+    const std::string kept = files[0].ends_with(".kept.kvo") ? files[0] : files[1];
+    EXPECT_EQ(ReadBytes(folder_.path() / kept), kSchemes);
+    EXPECT_NE(told.find(folder_ / kept), std::wstring::npos) << std::string(told.begin(), told.end());
     EXPECT_NE(told.find(L"改名为 ui.kvo"), std::wstring::npos);
+
+    view_.answers = {L"new"};
+    form_.Command5_Click();
+    form_.Form_Load();
+    EXPECT_EQ(ReadBytes(folder_.path() / kept), kSchemes);
+    EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"new"});
 }
 
 TEST_F(SchemeFileFaultTest, AFileHeldForAMomentIsWaitedForThenAddedToAndRewritten) {
@@ -344,8 +351,40 @@ TEST_F(SchemeFileFaultTest, AnInterruptedDeleteIsUndoneBeforeTheListIsRead) {
     EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"lab"}));
     EXPECT_EQ(ReadBytes(File()), kSchemes);
     ASSERT_EQ(view_.messages.size(), 2u);  // the welcome box, then the word on the restore
-    EXPECT_NE(view_.messages[1].text.find(L"已从备份恢复"), std::wstring::npos);
+    EXPECT_NE(view_.messages[1].text.find(L"方案文件已从备份"), std::wstring::npos);
+    EXPECT_NE(view_.messages[1].text.find(L"kvo0000ABCD.bak"), std::wstring::npos);  // which one
     EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"kvo-notours.tmp", "ui.kvo"}));
+}
+
+// What start-up and an add do with backups that are not what they seem: only a file with a name
+// line is put back, the longest of them; a backup longer than ui.kvo is kept, never removed.
+TEST_F(SchemeFileFaultTest, ABackupIsRestoredOnlyAsASchemeFileAndNeverLostToAShorterOne) {
+    const std::string noise(400, '\x9C');
+    ASSERT_TRUE(::MoveFileW(File().c_str(), (folder_ / "kvo0000ABCD.bak").c_str()));
+    WriteBytes(folder_ / "kvo0000ABCF.bak", noise);  // newer and longer, but no scheme file
+    view_.answers = {L"new"};
+    form_.Command5_Click();  // the add puts the backup back before it creates the file
+    EXPECT_TRUE(ReadBytes(File()).starts_with(kSchemes + "name:new\r\n"));
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"kvo0000ABCD.bak"), std::wstring::npos);
+    EXPECT_NE(view_.messages[0].text.find(L"已改名保留为"), std::wstring::npos);
+    auto files = folder_.Files();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(ReadBytes(folder_.path() / files[0]), noise);
+
+    // A save cut short left ui.kvo empty beside the whole backup.
+    ::DeleteFileW((folder_ / files[0]).c_str());
+    WriteBytes(folder_ / "kvo0000ABCD.bak", kSchemes);
+    WriteBytes(File(), "");
+    view_.messages.clear();
+    form_.Form_Load();
+    files = folder_.Files();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_TRUE(files[0].ends_with(".kept.kvo"));
+    EXPECT_EQ(ReadBytes(folder_.path() / files[0]), kSchemes);
+    ASSERT_EQ(view_.messages.size(), 2u);
+    form_.Form_Load();  // said once
+    EXPECT_EQ(view_.messages.size(), 3u);
 }
 
 // Another copy of the program in the middle of a change (here: its add's name prompt is up) is
