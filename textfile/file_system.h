@@ -108,6 +108,8 @@ public:
 
 // What LockChanges says when another copy of the program keeps the lock.
 inline constexpr std::wstring_view kLockedByAnotherCopy = L"另一个正在运行的本程序正在修改这个方案文件。";
+// What it says when the lock's name is taken by something that is no copy of the program.
+inline constexpr std::wstring_view kLockedByAnotherProgram = L"方案文件正被另一个程序锁定。";
 
 // The machine's own file system.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();

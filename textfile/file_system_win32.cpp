@@ -2,11 +2,10 @@
 // made absolute first, once per call (Wine's ReplaceFileW fails on bare relative names).
 #include "file_system_win32.h"
 
-#include <sddl.h>
-
 #include <algorithm>
 #include <vector>
 
+#include "change_lock_win32.h"
 #include "file_calls_win32.h"
 #include "replace_file_win32.h"
 #include "win32/system_text.h"
@@ -181,19 +180,7 @@ public:
     }
 
     Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
-        win32::UniqueHandle mutex = OpenChangeMutex(Absolute(file));
-        if (!mutex) return LastError();
-        DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
-        if (wait && waited == WAIT_TIMEOUT)
-            (void)calls_.Retrying([&] {
-                waited = ::WaitForSingleObject(mutex.get(), 0);
-                return waited == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_SHARING_VIOLATION) : ERROR_SUCCESS;
-            });
-        if (waited == WAIT_TIMEOUT) return Status::Error(std::wstring(kLockedByAnotherCopy));
-        if (waited == WAIT_FAILED) return LastError();
-        abandoned = waited == WAIT_ABANDONED;  // ours now; the copy that held it ended
-        lock = std::make_unique<MutexLock>(std::move(mutex));
-        return Status::Ok();
+        return LockSchemeChanges(Absolute(file), wait, calls_, lock, abandoned);
     }
 
     Leftovers FindLeftovers(const FilePath& file) override {
@@ -215,44 +202,6 @@ public:
     }
 
 private:
-    class MutexLock final : public ChangeLock {
-    public:
-        explicit MutexLock(win32::UniqueHandle mutex) : mutex_(std::move(mutex)) {}
-        ~MutexLock() override { ::ReleaseMutex(mutex_.get()); }
-
-    private:
-        win32::UniqueHandle mutex_;
-    };
-
-    // One mutex per scheme file, named from its full path without case (Windows compares paths
-    // so), in the Global namespace so that two users of one computer meet in it too; every user
-    // may wait on it and release it (the default access would shut out other users' copies). A
-    // process that may not use the Global namespace (a sandbox) still meets its own session's copies.
-    static win32::UniqueHandle OpenChangeMutex(std::wstring path) {
-        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-        ULONGLONG hash = 0xCBF29CE484222325ull;  // FNV-1a: a mutex name has no backslashes and a length limit
-        for (wchar_t c : path) hash = (hash ^ c) * 0x100000001B3ull;
-        std::wstring suffix = L"NetScheme.SchemeFile.";
-        for (int shift = 60; shift >= 0; shift -= 4) suffix += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        const bool everyone = ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1, &descriptor, nullptr);  // SYNCHRONIZE | MUTEX_MODIFY_STATE
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-        win32::UniqueHandle mutex;
-        for (const wchar_t* space : {L"Global\\", L"Local\\"}) {
-            const std::wstring name = space + suffix;
-            mutex.reset(::CreateMutexW(everyone ? &attributes : nullptr, FALSE, name.c_str()));
-            // Made by another user with less access for us than CreateMutexW asks.
-            if (!mutex && ::GetLastError() == ERROR_ACCESS_DENIED)
-                mutex.reset(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
-            if (mutex) break;
-        }
-        const DWORD error = ::GetLastError();
-        if (descriptor) ::LocalFree(descriptor);
-        ::SetLastError(error);
-        return mutex;
-    }
-
     class Hold final : public FileHold {
     public:
         explicit Hold(UniqueFile file) : file_(std::move(file)) {}

@@ -12,6 +12,7 @@
 #include "fakes/fake_view.h"
 #include "fakes/temp_folder.h"
 #include "schemes/delete_scheme.h"
+#include "textfile/change_lock_win32.h"
 #include "textfile/file_system_win32.h"
 #include "win32/unique_handle.h"
 #include "window_helpers.h"
@@ -456,6 +457,20 @@ TEST(SchemeFileChild, DeletesUntilKilled) {
     for (int i = 0; i < 250; ++i)
         (void)DeleteScheme(*fs, JoinPath(folder, L"ui.kvo"), L"s" + std::to_wstring(i),
                            {L"2026/12/9", L"1:02:03", L"2026/12/9", L"1:02:03"});
+}
+
+// Two spellings of one folder (here its short name; a mapped drive and its UNC path, subst or a
+// junction alike) take one lock.
+TEST(ChangeLock, TwoSpellingsOfOneFolderTakeOneLock) {
+    TempFolder folder;
+    const std::wstring spelled = folder / "a folder with a long name";
+    ASSERT_TRUE(::CreateDirectoryW(spelled.c_str(), nullptr));
+    std::wstring shortName(MAX_PATH, L'\0');
+    shortName.resize(::GetShortPathNameW(spelled.c_str(), shortName.data(), MAX_PATH));
+    ASSERT_FALSE(shortName.empty());
+    ASSERT_NE(shortName, spelled);
+    EXPECT_EQ(ChangeLockName(spelled + L"\\ui.kvo"), ChangeLockName(shortName + L"\\ui.kvo"));
+    EXPECT_NE(ChangeLockName(spelled + L"\\ui.kvo"), ChangeLockName(folder / "ui.kvo"));
 }
 
 }  // namespace

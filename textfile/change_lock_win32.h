@@ -1,0 +1,18 @@
+// The named mutex every copy of the program takes before it changes a scheme file, in the Global
+// namespace so that two users of one computer meet in it too.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "file_calls_win32.h"
+#include "file_system.h"
+
+// Takes the lock on `path` (absolute); with `wait`, retries while another copy holds it, as
+// `calls` retries a held file. `abandoned`: the copy that held it ended, perhaps mid-change.
+[[nodiscard]] Status LockSchemeChanges(const std::wstring& path, bool wait, const FileCalls& calls,
+                                       std::unique_ptr<ChangeLock>& lock, bool& abandoned);
+
+// The mutex's name for `path`: from its folder's identity (volume serial number and file index),
+// so that every spelling of one folder (a mapped drive and its UNC path, subst, a short name, a
+// junction) gives the same name; from the path without case where the folder cannot be opened.
+[[nodiscard]] std::wstring ChangeLockName(const std::wstring& path);
