@@ -16,7 +16,7 @@ for arch in x64 x86; do
   for test in textfile_tests schemes_tests netconfig_tests form_tests; do
     cp "$build/tests/$test.exe" "$root/$arch/"
   done
-  cp "$build/tests/win32/win32_tests.exe" "$root/$arch/"
+  cp "$build/tests/win32/win32_tests.exe" "$build/tests/win32/run_quietly.exe" "$root/$arch/"
   cp "$build/tests/win32/stand_in_netsh.exe" "$root/$arch/stand-in/netsh.exe"
 done
 cp tools/bundle/run-tests.cmd tools/bundle/README.txt "$root/"

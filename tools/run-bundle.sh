@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the test bundle as a user on a Windows PC would: unzipped into a Wine prefix of its own,
-# "cmd /c run-tests.cmd". The prefix's system netsh.exe is a decoy: a test that starts the
-# system's netsh (never allowed on a real PC) fails this run. Prints the bundle's own lines.
+# into a folder whose path holds a "!", "cmd /c run-tests.cmd". The prefix's system netsh.exe is a
+# decoy: a test that starts the system's netsh (never allowed on a real PC) fails this run. First
+# it checks that a program the loader cannot start is reported skipped, not failed, and stops
+# nothing. Prints the bundle's own lines.
 # Usage: tools/run-bundle.sh BUNDLE.zip
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,10 +15,26 @@ cp build/mingw/tests/win32/decoy_netsh.exe "$system32/netsh.exe"
 [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && [ -f build/mingw-x86/tests/win32/decoy_netsh.exe ] &&
   cp build/mingw-x86/tests/win32/decoy_netsh.exe "$WINEPREFIX/drive_c/windows/syswow64/netsh.exe"
 marker="$WINEPREFIX/drive_c/netscheme-decoy-netsh.txt"
-rm -rf "$marker" "$WINEPREFIX/drive_c/netscheme-tests"
-(cd "$WINEPREFIX/drive_c" && cmake -E tar xf "$zip")
+place="$WINEPREFIX/drive_c/tests!here"
+rm -rf "$marker" "$place"
+mkdir -p "$place"
+(cd "$place" && cmake -E tar xf "$zip")
+bundle="$place/netscheme-tests"
+export NETSCHEME_NO_PAUSE=1
+
+# A program whose DLL is left out, as one importing what an older Windows lacks.
+cp build/mingw/tests/win32/loader_fails.exe "$bundle/x64/"
+cp build/mingw-x86/tests/win32/loader_fails.exe "$bundle/x86/"
+check=$(cd "$bundle" && NETSCHEME_BUNDLE_TESTS=loader_fails \
+        netscheme_exec_closed timeout 120 "$wine64" cmd.exe /c run-tests.cmd | tr -d '\r') || {
+  echo "run-tests.cmd failed on a program the loader cannot start:"; echo "$check"; exit 1; }
+if ! grep -qx 'skipped x64\\loader_fails: this Windows lacks a DLL it needs (0xC0000135)' <<< "$check"; then
+  echo "run-tests.cmd did not report a program the loader cannot start as skipped:"; echo "$check"; exit 1
+fi
+rm -f "$bundle"/x*/loader_fails.* "$bundle/results.txt"
+
 status=0
-(cd "$WINEPREFIX/drive_c/netscheme-tests" && netscheme_exec_closed timeout 1200 "$wine64" cmd.exe /c run-tests.cmd) || status=$?
+(cd "$bundle" && netscheme_exec_closed timeout 1200 "$wine64" cmd.exe /c run-tests.cmd) || status=$?
 if [ -f "$marker" ]; then
   echo "the system's netsh was started by a test: $(tr -d '\0' < "$marker")"
   status=1

@@ -86,7 +86,9 @@ TEST_F(ApplySchemeTest, AFailingNetshIsReportedWithItsOwnWordsForEachLine) {
     EXPECT_TRUE(seen[0].icon);
     EXPECT_EQ(seen[0].text.rfind(L"以下命令未成功执行：", 0), 0u);
     for (size_t i = 0; i < 2; ++i) EXPECT_NE(seen[0].text.find(Lines()[i]), std::wstring::npos) << i;
-    EXPECT_NE(seen[0].text.find(L"请求的操作需要提升。"), std::wstring::npos);
+    if (wintest::OemIs936()) {
+        EXPECT_NE(seen[0].text.find(L"请求的操作需要提升。"), std::wstring::npos);
+    }
     EXPECT_EQ(seen[0].text.find(L"配置成功"), std::wstring::npos);
 }
 
@@ -114,9 +116,10 @@ TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetsh
             ::PostMessageW(window_->Control(ControlId::Command3), WM_SYSKEYDOWN, VK_F4, 1 | (KF_ALTDOWN << 16));
         }
         const HWND main = window_->hwnd();
-        const auto clicked = std::chrono::steady_clock::now();
         const auto seen = Click(ControlId::Command3);
-        EXPECT_LT(std::chrono::steady_clock::now() - clicked, std::chrono::milliseconds(1500));
+        // Gone while the first netsh still sleeps: the order of events, whatever the PC's speed.
+        const auto during = wintest::ReadLogLines(log_path_);
+        EXPECT_EQ(std::count(during.begin(), during.end(), L"woke"), 0);
         EXPECT_FALSE(::IsWindow(main));
         EXPECT_TRUE(seen.empty());  // neither a prompt nor "配置成功" nor a failure
         window_.reset();
@@ -140,8 +143,7 @@ TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenIt
         window_->LoadAndShow();
     }
     HWND combo2 = window_->Control(ControlId::Combo2);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3200));
-    EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(window_->hwnd()));  // shown before the listing ended
     EXPECT_EQ(::SendMessageW(combo2, CB_GETCOUNT, 0, 0), 0);
     while (::SendMessageW(combo2, CB_GETCOUNT, 0, 0) == 0 &&
            std::chrono::steady_clock::now() - start < std::chrono::seconds(8)) {

@@ -55,7 +55,9 @@ TEST_F(CommandRunnerTest, ANonZeroExitIsAFailureWithWhatNetshSaid) {
     EXPECT_EQ(result.outcome, CommandResult::Outcome::Exited);
     EXPECT_EQ(result.exitCode, 1u);
     EXPECT_FALSE(result.Succeeded());
-    EXPECT_EQ(result.output, L"此接口上已启用 DHCP。");
+    if (wintest::OemIs936()) {
+        EXPECT_EQ(result.output, L"此接口上已启用 DHCP。");
+    }
 }
 
 TEST_F(CommandRunnerTest, MoreOutputThanThePipeHoldsDoesNotStallTheChild) {
@@ -82,12 +84,11 @@ TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedWithItsChildrenAndCounts
         ::DeleteFileW(log_path_.c_str());
         auto runner = inJob ? MakeSystemCommandRunner() : MakeWin32CommandRunner(withoutJob);
         ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
-        const auto started = std::chrono::steady_clock::now();
         const CommandResult result =
             RunToEnd(*runner, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 500ms);
         EXPECT_EQ(result.outcome, CommandResult::Outcome::TimedOut);
         EXPECT_FALSE(result.Succeeded());
-        EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
+        EXPECT_FALSE(Logged(L"woke"));  // ended before the stand-in's sleep was over
         ::Sleep(2000);
         EXPECT_TRUE(Logged(L"printed"));
         EXPECT_FALSE(Logged(L"woke")) << "cmd's netsh outlived the time bound";
@@ -145,9 +146,8 @@ TEST_F(CommandRunnerTest, AQuitWhileWaitingEndsTheWaitAndTheCommandLetRunFinishe
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1000");
     auto command = runner_->Start({Program::Netsh, L"netsh", {}});
     ::PostQuitMessage(7);
-    const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(command->WaitFor(20s));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 500ms);
+    EXPECT_FALSE(Logged(L"woke"));  // the wait ended before netsh did
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
@@ -208,7 +208,9 @@ TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
 TEST(CommandRunnerDecode, ValidUtf8IsReadAsUtf8AndAnythingElseInTheOemCodePage) {
     const auto runner = MakeSystemCommandRunner();
     EXPECT_EQ(runner->DecodeOutput("\xE8\xAF\xB7\xE6\xB1\x82 ok"), L"请求 ok");
-    EXPECT_EQ(runner->DecodeOutput("\xC7\xEB\xC7\xF3 ok"), L"请求 ok");
+    if (wintest::OemIs936()) {
+        EXPECT_EQ(runner->DecodeOutput("\xC7\xEB\xC7\xF3 ok"), L"请求 ok");
+    }
 }
 
 }  // namespace

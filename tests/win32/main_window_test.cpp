@@ -122,11 +122,16 @@ TEST_F(MainWindowTest, HasAFixedFrameWithOnlyACloseBoxNoTaskbarButtonAndOpensCen
     EXPECT_LE(std::abs((frame.top + frame.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 2);
 }
 
-// The screen DPI this run was started with (see cmake/wine-dpi-run.sh); 96 otherwise.
+// The screen DPI this run was started with (see cmake/wine-dpi-run.sh); the screen's otherwise
+// (a laptop at 125 % or 150 %).
 UINT ExpectedDpi() {
     wchar_t value[16] = L"";
-    return ::GetEnvironmentVariableW(L"EXPECTED_DPI", value, 16) ? static_cast<UINT>(std::wcstoul(value, nullptr, 10))
-                                                                 : 96;
+    if (::GetEnvironmentVariableW(L"EXPECTED_DPI", value, 16))
+        return static_cast<UINT>(std::wcstoul(value, nullptr, 10));
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
 }
 
 TEST_F(MainWindowTest, OpensAtTheScreenDpi) { EXPECT_EQ(window_->dpi(), ExpectedDpi()); }

@@ -7,6 +7,7 @@
 #include "app/main_window_win32.h"
 #include "fakes/temp_folder.h"
 #include "win32/system_text.h"
+#include "win32/system_library.h"
 #include "window_helpers.h"
 
 namespace {
@@ -152,8 +153,15 @@ TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
         EXPECT_EQ(ReadBytes(folder / "ui.kvo"), "name:home\r\nIP:192.168.1.20\r\n");
 
         // The manifest's awareness, seen on its window (Wine answers unaware for other processes).
-        EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(main)),
-                  DPI_AWARENESS_PER_MONITOR_AWARE);
+        // Windows 10 1607 brought these two: looked up, so the program still loads on Windows 7.
+        using ContextOf = DPI_AWARENESS_CONTEXT WINAPI(HWND);
+        using AwarenessOf = DPI_AWARENESS WINAPI(DPI_AWARENESS_CONTEXT);
+        const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+        const auto contextOf = win32::FunctionOf<ContextOf>(user32, "GetWindowDpiAwarenessContext");
+        const auto awarenessOf = win32::FunctionOf<AwarenessOf>(user32, "GetAwarenessFromDpiAwarenessContext");
+        if (contextOf && awarenessOf) {
+            EXPECT_EQ(awarenessOf(contextOf(main)), DPI_AWARENESS_PER_MONITOR_AWARE);
+        }
 
         ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(::WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);

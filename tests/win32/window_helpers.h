@@ -220,6 +220,9 @@ inline std::optional<std::string> WhyNoSystemStandIn() {
     return std::nullopt;
 }
 
+// Chinese words from another program come through only where the OEM code page holds them.
+inline bool OemIs936() { return ::GetOEMCP() == 936; }
+
 // For a test that needs the stand-in as the system's netsh (cmd finds it there, the exe starts
 // it): skipped with the reason where that may not be, else the stand-in is put there.
 #define NETSCHEME_NEEDS_SYSTEM_NETSH()                                            \

@@ -3,21 +3,27 @@ rem Runs every test program of this bundle that can run on this PC, for each arc
 rem runs, and writes results.txt beside this file. Exit code 1 when a test program failed.
 rem Safe on a real PC: the tests start only the stand-in netsh.exe in <arch>\stand-in, change no
 rem adapter, and write only in the temporary folder and this folder (see README.txt).
-setlocal EnableExtensions EnableDelayedExpansion
+rem NETSCHEME_BUNDLE_TESTS may name the programs to run (default: all of them).
+setlocal EnableExtensions DisableDelayedExpansion
+rem Into the bundle's folder before delayed expansion is on: it would eat a "!" in the path.
 cd /d "%~dp0"
+set "SCRIPT=%~nx0"
+setlocal EnableDelayedExpansion
 set NETSCHEME_TEST_BUNDLE=1
-set "RESULTS=%~dp0results.txt"
+set "RESULTS=results.txt"
+set "FIND=%SystemRoot%\System32\find.exe"
 set /a PASSED=0, FAILED=0, SKIPPED=0
+if not defined NETSCHEME_BUNDLE_TESTS set "NETSCHEME_BUNDLE_TESTS=textfile_tests schemes_tests netconfig_tests form_tests win32_tests"
 
 set BUILD=unknown
-for /f "tokens=3" %%b in ('reg query "HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion" /v CurrentBuildNumber 2^>nul ^| find "CurrentBuildNumber"') do set BUILD=%%b
+for /f "tokens=3" %%b in ('reg query "HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion" /v CurrentBuildNumber 2^>nul ^| "%FIND%" "CurrentBuildNumber"') do set BUILD=%%b
 set ACP=unknown
-for /f "tokens=3" %%c in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP 2^>nul ^| find "ACP"') do set ACP=%%c
+for /f "tokens=3" %%c in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP 2^>nul ^| "%FIND%" "ACP"') do set ACP=%%c
 set OEMCP=unknown
-for /f "tokens=3" %%c in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v OEMCP 2^>nul ^| find "OEMCP"') do set OEMCP=%%c
+for /f "tokens=3" %%c in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v OEMCP 2^>nul ^| "%FIND%" "OEMCP"') do set OEMCP=%%c
 set DPI=96 (0x60, default)
-for /f "tokens=3" %%d in ('reg query "HKCU\Control Panel\Desktop" /v LogPixels 2^>nul ^| find "LogPixels"') do set DPI=%%d
-for /f "tokens=3" %%d in ('reg query "HKCU\Control Panel\Desktop\WindowMetrics" /v AppliedDPI 2^>nul ^| find "AppliedDPI"') do set DPI=%%d
+for /f "tokens=3" %%d in ('reg query "HKCU\Control Panel\Desktop" /v LogPixels 2^>nul ^| "%FIND%" "LogPixels"') do set DPI=%%d
+for /f "tokens=3" %%d in ('reg query "HKCU\Control Panel\Desktop\WindowMetrics" /v AppliedDPI 2^>nul ^| "%FIND%" "AppliedDPI"') do set DPI=%%d
 
 rem The machine's own architecture, also for a 32-bit cmd on 64-bit Windows.
 set MACHINE=%PROCESSOR_ARCHITECTURE%
@@ -46,32 +52,44 @@ for /f "tokens=*" %%v in ('ver') do set "VERSION=%%v"
 >> "%RESULTS%" echo.
 
 for %%a in (x64 x86) do (
-  for %%t in (textfile_tests schemes_tests netconfig_tests form_tests win32_tests) do call :run %%a %%t
+  for %%t in (%NETSCHEME_BUNDLE_TESTS%) do call :run %%a %%t
 )
 
 echo.
 echo tests: %PASSED% passed, %FAILED% failed, %SKIPPED% skipped
 >> "%RESULTS%" echo.
 >> "%RESULTS%" echo tests: %PASSED% passed, %FAILED% failed, %SKIPPED% skipped
+rem Started by a double-click, the window would close before the results could be read.
+set "LAUNCH=!cmdcmdline!"
+if not defined NETSCHEME_NO_PAUSE if not "!LAUNCH:%SCRIPT%=!"=="!LAUNCH!" pause
 if %FAILED% gtr 0 exit /b 1
 exit /b 0
 
 :run
 if "!RUN_%1!"=="no" (
-  set /a SKIPPED+=1
-  echo skipped %1\%2: !WHY_%1!
-  >> "%RESULTS%" echo skipped %1\%2: !WHY_%1!
+  call :outcome skipped %1 %2 "!WHY_%1!"
   goto :eof
 )
-"%~dp0%1\%2.exe" --gtest_brief=1 > "%~dp0%1\%2.log" 2>&1
+rem Through run_quietly: a program this Windows cannot load ends with the loader's code, no box.
+"%1\run_quietly.exe" "%1\%2.exe" --gtest_brief=1 > "%1\%2.log" 2>&1
 set CODE=!errorlevel!
 if "!CODE!"=="0" (
-  set /a PASSED+=1
-  set OUTCOME=passed
+  call :outcome passed %1 %2
+) else if "!CODE!"=="-1073741515" (
+  call :outcome skipped %1 %2 "this Windows lacks a DLL it needs (0xC0000135)"
+) else if "!CODE!"=="-1073741511" (
+  call :outcome skipped %1 %2 "this Windows lacks a function it needs (0xC0000139)"
 ) else (
-  set /a FAILED+=1
-  set "OUTCOME=FAILED (exit code !CODE!, see %1\%2.log)"
+  call :outcome FAILED %1 %2 "exit code !CODE!, see %1\%2.log"
 )
-echo !OUTCOME! %1\%2
->> "%RESULTS%" echo !OUTCOME! %1\%2
+goto :eof
+
+:outcome
+set "LINE=%1 %2\%3"
+if not "%~4"=="" set "LINE=!LINE!: %~4"
+if "%1"=="passed" set /a PASSED+=1
+if "%1"=="skipped" set /a SKIPPED+=1
+if "%1"=="FAILED" set /a FAILED+=1
+echo !LINE!
+>> "%RESULTS%" echo !LINE!
 goto :eof
