@@ -170,10 +170,8 @@ void Form1::Command2_Click() { view_.EndProgram(); }
 
 void Form1::Command3_Click() {
     if (view_.SchemeText().empty()) return;
-    const AddressFields fields = view_.Fields();
-    const StaticSettings asked{fields[Field::Ip], fields[Field::Mask], fields[Field::Gateway],
-                               fields[Field::PreferredDns], fields[Field::AlternateDns]};
-    const auto lines = StaticCommandLines(asked.ip, asked.mask, asked.gateway, asked.preferredDns, asked.alternateDns);
+    const AddressFields asked = view_.Fields();
+    const auto lines = StaticCommandLines(asked);
     RunAddressCommands(lines.data(), lines.size(), &asked);
 }
 
@@ -182,7 +180,7 @@ void Form1::Command4_Click() {
     RunAddressCommands(lines.data(), lines.size(), nullptr);
 }
 
-void Form1::RunAddressCommands(const std::wstring* lines, size_t count, const StaticSettings* asked) {
+void Form1::RunAddressCommands(const std::wstring* lines, size_t count, const AddressFields* asked) {
     std::wstring problem;
     {
         BusyScope busy(view_, busy_);
@@ -224,7 +222,7 @@ FailureCauses Form1::LikelyCauses(bool timedOut) {
     return DiagnoseFailure(runner_.RunsElevated(), timedOut, listing ? &*listing : nullptr);
 }
 
-ReadBack Form1::ReadBackAdapter(const StaticSettings* asked, std::chrono::milliseconds patience) {
+ReadBack Form1::ReadBackAdapter(const AddressFields* asked, std::chrono::milliseconds patience) {
     // The bound is time, each read's own included: a slow read leaves less for the next, and one
     // still running at the bound ends the wait.
     const std::chrono::milliseconds start = clock_.Ticks();

@@ -69,11 +69,11 @@ private:
     void ReloadAfterChange(const std::wstring& added, const std::wstring& deleted);
     // Runs each line through netsh in order, reads 以太网 back (as `asked`, or on DHCP when null),
     // then reports "配置成功", what failed and why, or what differs.
-    void RunAddressCommands(const std::wstring* lines, size_t count, const StaticSettings* asked);
+    void RunAddressCommands(const std::wstring* lines, size_t count, const AddressFields* asked);
     // Why commands failed, as far as the token and a fresh interface listing tell.
     [[nodiscard]] FailureCauses LikelyCauses(bool timedOut);
     // Reads 以太网 until it is as asked, until waiting cannot mend what differs, or for `patience`.
-    [[nodiscard]] ReadBack ReadBackAdapter(const StaticSettings* asked, std::chrono::milliseconds patience);
+    [[nodiscard]] ReadBack ReadBackAdapter(const AddressFields* asked, std::chrono::milliseconds patience);
     // Ends the listing if it still runs (past its bound), reads it into Combo2 when `fill` and it
     // finished, and removes its file.
     void FinishListing(bool fill);

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "schemes/address_fields.h"
+#include "netconfig/address_fields.h"
 
 // Consecutive from Command2: a control's window is found at (id - Command2), and Text1..Text5
 // follow one another as the fields do. Never IDOK (1) or IDCANCEL (2).

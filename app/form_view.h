@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "schemes/address_fields.h"
+#include "netconfig/address_fields.h"
 
 inline constexpr std::chrono::milliseconds kListingTick{100};
 

@@ -156,23 +156,15 @@ std::wstring DescribeCauses(const FailureCauses& causes, std::chrono::seconds bo
     return text;
 }
 
-constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"ip地址", L"掩码", L"网关", L"首选DNS",
-                                                                    L"备用DNS"};
+// How every message names the five fields.
+constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"IP 地址", L"子网掩码", L"网关", L"首选 DNS",
+                                                                    L"备用 DNS"};
+
+std::wstring FieldName(Field field) { return std::wstring(kFieldNames[static_cast<size_t>(field)]); }
 
 std::wstring LeftoverNote(const FilePath& leftover) {
     if (leftover.empty()) return {};
     return L"\r\n临时文件" + QuotedPath(leftover) + L"没能删除：它只是方案文件的一份副本，可以删掉。";
-}
-
-std::wstring FieldName(Difference::Field field) {
-    switch (field) {
-    case Difference::Field::Ip: return L"IP 地址";
-    case Difference::Field::Mask: return L"子网掩码";
-    case Difference::Field::Gateway: return L"网关";
-    case Difference::Field::PreferredDns: return L"首选 DNS";
-    case Difference::Field::AlternateDns: return L"备用 DNS";
-    }
-    return {};
 }
 
 std::wstring DescribeDhcp(const Difference& d) {
@@ -343,8 +335,7 @@ std::wstring DescribeAddNotOpened(const FilePath& file, const std::wstring& deta
 
 std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file) {
     const EncodedBlock& block = outcome.refusal;
-    const std::wstring where =
-        block.field ? Quoted(std::wstring(kFieldNames[static_cast<size_t>(*block.field)])) : L"方案名称";
+    const std::wstring where = block.field ? Quoted(FieldName(*block.field)) : L"方案名称";
     switch (outcome.kind) {
     case AddOutcome::Kind::Added: return {};
     case AddOutcome::Kind::Refused:

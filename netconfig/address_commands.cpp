@@ -1,15 +1,12 @@
 #include "address_commands.h"
 
-std::array<std::wstring, 3> StaticCommandLines(std::wstring_view ip, std::wstring_view mask, std::wstring_view gateway,
-                                               std::wstring_view preferredDns, std::wstring_view alternateDns) {
+std::array<std::wstring, 3> StaticCommandLines(const AddressFields& fields) {
     // Letter case and the runs of spaces differ from line to line; they are kept as they are.
     std::wstring address = L"Netsh interface ip set address Name=以太网 static ";
-    address.append(ip).append(L"  ").append(mask).append(L"  ").append(gateway).append(L" ");
-    std::wstring dns = L"Netsh interface ip Set Dns Name=以太网 static  ";
-    dns.append(preferredDns);
-    std::wstring addDns = L"netsh interface ip add dns Name=以太网   ";
-    addDns.append(alternateDns);
-    return {address, dns, addDns};
+    address.append(fields[Field::Ip]).append(L"  ").append(fields[Field::Mask]).append(L"  ");
+    address.append(fields[Field::Gateway]).append(L" ");
+    return {address, L"Netsh interface ip Set Dns Name=以太网 static  " + fields[Field::PreferredDns],
+            L"netsh interface ip add dns Name=以太网   " + fields[Field::AlternateDns]};
 }
 
 std::array<std::wstring, 2> DhcpCommandLines() {

@@ -5,11 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "address_fields.h"
 #include "command_runner.h"
 
-[[nodiscard]] std::array<std::wstring, 3> StaticCommandLines(std::wstring_view ip, std::wstring_view mask,
-                                                             std::wstring_view gateway, std::wstring_view preferredDns,
-                                                             std::wstring_view alternateDns);
+[[nodiscard]] std::array<std::wstring, 3> StaticCommandLines(const AddressFields& fields);
 [[nodiscard]] std::array<std::wstring, 2> DhcpCommandLines();
 
 // Whether the interface is now as the line asked: the command succeeded, or it was the DHCP

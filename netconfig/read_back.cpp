@@ -27,7 +27,7 @@ std::optional<ReadBack> Unreadable(const AdapterRead& read) {
 bool IsBlank(const std::wstring& text) { return text.find_first_not_of(L" \t") == std::wstring::npos; }
 
 // A field's value parsed, or an Unchecked difference for it.
-std::optional<Ipv4> Checkable(const std::wstring& text, Difference::Field field, ReadBack& result) {
+std::optional<Ipv4> Checkable(const std::wstring& text, Field field, ReadBack& result) {
     std::optional<Ipv4> value = ParseIpv4(text);
     if (!value) result.differences.push_back({Kind::Unchecked, {text}, {}, field});
     return value;
@@ -98,27 +98,23 @@ struct Asked {
     bool dnsKnown = true;
 };
 
-Asked Parse(const StaticSettings& settings, ReadBack& result) {
+Asked Parse(const AddressFields& fields, ReadBack& result) {
     Asked asked;
-    asked.ip = Checkable(settings.ip, Difference::Field::Ip, result);
-    if (const std::optional<Ipv4> mask = Checkable(settings.mask, Difference::Field::Mask, result)) {
+    asked.ip = Checkable(fields[Field::Ip], Field::Ip, result);
+    if (const std::optional<Ipv4> mask = Checkable(fields[Field::Mask], Field::Mask, result)) {
         asked.prefix = PrefixLengthOf(*mask);
-        if (!asked.prefix)
-            result.differences.push_back({Kind::Unchecked, {settings.mask}, {}, Difference::Field::Mask});
+        if (!asked.prefix) result.differences.push_back({Kind::Unchecked, {fields[Field::Mask]}, {}, Field::Mask});
     }
     // An empty gateway field leaves netsh's gateway parameter out, and netsh's default for it is
     // "none": no default gateway.
-    if (!IsBlank(settings.gateway)) {
-        asked.gateway = Checkable(settings.gateway, Difference::Field::Gateway, result);
+    if (!IsBlank(fields[Field::Gateway])) {
+        asked.gateway = Checkable(fields[Field::Gateway], Field::Gateway, result);
         asked.gatewayKnown = asked.gateway.has_value();
     }
     // An empty alternate adds nothing to the list.
-    const std::pair<const std::wstring*, Difference::Field> servers[] = {
-        {&settings.preferredDns, Difference::Field::PreferredDns},
-        {&settings.alternateDns, Difference::Field::AlternateDns}};
-    for (const auto& [text, field] : servers) {
-        if (IsBlank(*text)) continue;
-        if (const std::optional<Ipv4> server = Checkable(*text, field, result))
+    for (Field field : {Field::PreferredDns, Field::AlternateDns}) {
+        if (IsBlank(fields[field])) continue;
+        if (const std::optional<Ipv4> server = Checkable(fields[field], field, result))
             asked.dns.push_back(*server);
         else
             asked.dnsKnown = false;
@@ -128,11 +124,11 @@ Asked Parse(const StaticSettings& settings, ReadBack& result) {
 
 }  // namespace
 
-ReadBack CompareStatic(const StaticSettings& settings, const AdapterRead& read) {
+ReadBack CompareStatic(const AddressFields& fields, const AdapterRead& read) {
     if (auto unreadable = Unreadable(read)) return *unreadable;
     const AdapterState& state = read.state;
     ReadBack result;
-    const Asked asked = Parse(settings, result);
+    const Asked asked = Parse(fields, result);
     if (!state.connected) {
         // The settings are stored and apply once the link is up; nothing else can be seen now.
         result.differences.insert(result.differences.begin(), {Kind::NotConnected, {}, {}});

@@ -6,11 +6,7 @@
 #include <vector>
 
 #include "adapter_reader.h"
-
-// The five field texts the static commands were built from.
-struct StaticSettings {
-    std::wstring ip, mask, gateway, preferredDns, alternateDns;
-};
+#include "address_fields.h"
 
 struct Difference {
     enum class Kind {
@@ -32,7 +28,6 @@ struct Difference {
         DnsDifferent,  // asked and seen: the DNS servers in order
         Unchecked,     // asked: a text that is no dotted address; field says which
     };
-    enum class Field { Ip, Mask, Gateway, PreferredDns, AlternateDns };
     Kind kind;
     std::vector<std::wstring> asked;
     std::vector<std::wstring> seen;
@@ -47,6 +42,7 @@ struct ReadBack {
     [[nodiscard]] bool Settled() const;
 };
 
-[[nodiscard]] ReadBack CompareStatic(const StaticSettings& asked, const AdapterRead& read);
+// `asked`: the five field texts the static commands were built from.
+[[nodiscard]] ReadBack CompareStatic(const AddressFields& asked, const AdapterRead& read);
 // DHCP on and no fixed address left is enough: the lease may take longer than anyone waits.
 [[nodiscard]] ReadBack CompareDhcp(const AdapterRead& read);

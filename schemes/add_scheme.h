@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "address_fields.h"
+#include "netconfig/address_fields.h"
 #include "recover_scheme_file.h"
 #include "scheme_file.h"
 #include "textfile/file_system.h"

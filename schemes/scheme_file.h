@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "address_fields.h"
+#include "netconfig/address_fields.h"
 #include "textfile/text_lines.h"
 
 class Codepage936;

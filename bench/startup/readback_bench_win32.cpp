@@ -26,7 +26,7 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
         const UnicastAddress first = read.state.addresses.empty() ? UnicastAddress{} : read.state.addresses[0];
-        const StaticSettings asked{Ipv4Text(first.address), Ipv4Text(MaskOf(first.prefixLength)), L"", L"", L""};
+        const AddressFields asked{Ipv4Text(first.address), Ipv4Text(MaskOf(first.prefixLength)), L"", L"", L""};
         const ReadBack readBack = CompareStatic(asked, read);
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         if (readBack.final) return 1;

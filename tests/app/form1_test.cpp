@@ -598,7 +598,7 @@ TEST_F(Form1Test, TextThatCannotBeStoredIsRefusedByNameAndNothingIsWritten) {
         ASSERT_EQ(view_.messages.size(), 1u);
         EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
     }
-    EXPECT_NE(view_.messages[0].text.find(L"“首选DNS”中含有字符 U+2022"), std::wstring::npos);
+    EXPECT_NE(view_.messages[0].text.find(L"“首选 DNS”中含有字符 U+2022"), std::wstring::npos);
     EXPECT_FALSE(Logged(L"ClearSchemes"));
 }
 
@@ -878,7 +878,7 @@ TEST(FailureText, EveryBoxFitsTheScreenWholeAndNoAnswerCutsItShort) {
           Difference::Kind::WrongMask, Difference::Kind::ExtraAddress, Difference::Kind::OldGateway,
           Difference::Kind::GatewayMissing, Difference::Kind::DnsDifferent})
         all.differences.push_back({kind, five, five});
-    all.differences.push_back({Difference::Kind::Unchecked, {std::wstring(300, L'x')}, {}, Difference::Field::Gateway});
+    all.differences.push_back({Difference::Kind::Unchecked, {std::wstring(300, L'x')}, {}, Field::Gateway});
     EXPECT_LE(BoxLines(DescribeReadBack(all, std::chrono::seconds(5))), kBoxLines);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "schemes/address_fields.h"
+#include "netconfig/address_fields.h"
 
 class FakeView final : public FormView {
 public:

@@ -30,7 +30,7 @@ TEST(Ipv4, OnlyPlainDottedAddressesParse) {
 }
 
 TEST(ReadBack, StaticSetupIsComparedValueByValue) {
-    const StaticSettings asked{L" 192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114"};
+    const AddressFields asked{L" 192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114"};
     const auto add = [](const wchar_t* ip, AddressState state = AddressState::Preferred) {
         return [=](AdapterState& s) { s.addresses.push_back({*ParseIpv4(ip), 16, state}); };
     };
