@@ -11,6 +11,7 @@
 #include "netconfig/failure_causes.h"
 #include "netconfig/interface_table.h"
 #include "netconfig/listing_command.h"
+#include "netconfig/way_back.h"
 #include "schemes/add_scheme.h"
 #include "schemes/delete_scheme.h"
 #include "schemes/recover_scheme_file.h"
@@ -30,7 +31,11 @@ constexpr auto kListingPatience = 2s;  // after the welcome box, before the wind
 // device that has it, and netsh may return before a change shows at all.
 constexpr std::chrono::milliseconds kReadInterval = 200ms;
 constexpr auto kStaticPatience = 5s;
-constexpr auto kDhcpPatience = 3s;
+constexpr std::chrono::milliseconds kDhcpPatience = 3s;
+constexpr std::chrono::milliseconds kLeasePatience = 10s;  // after 修改为DHCP, for an address from a server
+constexpr auto kReadBound = 10s;                           // a read of every adapter before a change
+// SendARP gives up after about 3 s without a reply.
+constexpr auto kProbeBound = 4s;
 // Keeps the window from taking input while a handler may wait, also on an early return.
 class BusyScope {
 public:
@@ -171,47 +176,132 @@ void Form1::Command2_Click() { view_.EndProgram(); }
 void Form1::Command3_Click() {
     if (view_.SchemeText().empty()) return;
     const AddressFields asked = view_.Fields();
+    std::optional<Snapshot> before;
+    if (!LookBeforeStatic(asked, before)) return;
     const auto lines = StaticCommandLines(asked);
-    RunAddressCommands(lines.data(), lines.size(), &asked);
+    Report(ApplyChange({lines.begin(), lines.end()}, &asked), &asked, before);
 }
 
 void Form1::Command4_Click() {
+    std::optional<Snapshot> before;
+    {
+        BusyScope busy(view_, busy_);
+        before = TakeSnapshot(reader_.ReadAll(kReadBound), kWiredInterface);
+    }
+    if (view_.Closing()) return;
     const auto lines = DhcpCommandLines();
-    RunAddressCommands(lines.data(), lines.size(), nullptr);
+    Report(ApplyChange({lines.begin(), lines.end()}, nullptr), nullptr, before);
 }
 
-void Form1::RunAddressCommands(const std::wstring* lines, size_t count, const AddressFields* asked) {
+bool Form1::LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>& before) {
+    BeforeStatic check;
+    ArpReply reply;
+    {
+        BusyScope busy(view_, busy_);
+        const AdapterList all = reader_.ReadAll(kReadBound);
+        before = TakeSnapshot(all, kWiredInterface);
+        check = CheckBeforeStatic(asked, all, kWiredInterface);
+        if (check.kind == BeforeStatic::Kind::Probe) reply = reader_.Probe(check.target, check.source, kProbeBound);
+    }
+    if (view_.Closing()) return false;
+    if (check.kind == BeforeStatic::Kind::TakenByOtherAdapter) {
+        Warn(DescribeTakenByOtherAdapter(asked[Field::Ip], check.otherAdapter));
+        return false;
+    }
+    if (reply.outcome != ArpReply::Outcome::Replied) return true;
+    return view_.AskYesNo(DescribeAddressAnswered(asked[Field::Ip], reply.mac)) && !view_.Closing();
+}
+
+Form1::LinesRun Form1::RunLines(const std::vector<std::wstring>& lines) {
+    LinesRun run;
+    // Each one awaited: the alternate DNS must be added after the preferred one is set.
+    for (const std::wstring& line : lines) {
+        // A hung netsh would keep the next ones waiting as long: they are not started.
+        if (run.timedOut) {
+            run.failed.push_back({line, std::nullopt});
+            continue;
+        }
+        run.closed = view_.Closing();
+        if (run.closed) return run;
+        auto command = runner_.Start({Program::Netsh, line, {}});
+        run.closed = !command->WaitFor(kCommandBound) && view_.Closing();
+        if (run.closed) {
+            command->LetRun();
+            return run;
+        }
+        const CommandResult result = command->Finish();
+        if (HasTakenEffect(line, result)) {
+            run.anySucceeded = true;
+        } else {
+            run.failed.push_back({line, result});
+            run.failedAfterChange = run.failedAfterChange || run.anySucceeded;
+        }
+        run.timedOut = result.outcome == CommandResult::Outcome::TimedOut;
+    }
+    return run;
+}
+
+Form1::ChangeOutcome Form1::ApplyChange(const std::vector<std::wstring>& lines, const AddressFields* asked) {
+    BusyScope busy(view_, busy_);
+    const LinesRun run = RunLines(lines);
+    if (run.closed) return {};
+    // A line that failed after another changed the adapter leaves it half changed.
+    if (!run.failed.empty())
+        return {DescribeCommandFailures(run.failed, LikelyCauses(run.timedOut), kCommandBound), run.failedAfterChange};
+    // An exit code is netsh's claim; the adapter's state is the truth.
+    const auto patience = asked ? std::chrono::milliseconds(kStaticPatience) : kDhcpPatience;
+    const Checked checked = ReadBackAdapter(
+        [asked](const AdapterRead& read) { return asked ? CompareStatic(*asked, read) : CompareDhcp(read); }, patience);
+    if (!checked.readBack.differences.empty())
+        return {DescribeReadBack(checked.readBack, checked.waited), LeftWorse(checked.readBack)};
+    const std::optional<Ipv4> gateway = asked ? ParseIpv4((*asked)[Field::Gateway]) : std::nullopt;
+    if (gateway && !GatewayAnswers(*gateway, *ParseIpv4((*asked)[Field::Ip])))
+        return {DescribeGatewaySilent(Ipv4Text(*gateway)), true};
+    return {std::wstring(kConfigured), false};
+}
+
+bool Form1::GatewayAnswers(Ipv4 gateway, Ipv4 source) {
+    // Once more after no reply: the first question may go out while the link still settles.
+    for (int attempt = 0; attempt < 2 && !view_.Closing(); ++attempt)
+        if (reader_.Probe(gateway, source, kProbeBound).outcome != ArpReply::Outcome::NoReply) return true;
+    return view_.Closing();
+}
+
+void Form1::Report(const ChangeOutcome& outcome, const AddressFields* asked, const std::optional<Snapshot>& before) {
+    if (view_.Closing() || outcome.text.empty()) return;
+    if (outcome.text == kConfigured) return view_.ShowMessage(outcome.text, MessageIcon::None);
+    if (!outcome.worse) return Warn(outcome.text);
+    // Some networks have no gateway on purpose: a silent one is offered back, never a failure.
+    if (!before) return Warn(outcome.text + DescribeNoWayBack());
+    if (!CanGoBack(*before, asked)) return Warn(outcome.text);
+    if (view_.AskYesNo(outcome.text + DescribeWayBackOffer()) && !view_.Closing()) Restore(*before);
+}
+
+void Form1::Restore(const Snapshot& before) {
     std::wstring problem;
     {
         BusyScope busy(view_, busy_);
-        std::vector<FailedCommand> failed;
-        bool timedOut = false;
-        // Each one awaited: the alternate DNS must be added after the preferred one is set.
-        for (size_t i = 0; i < count; ++i) {
-            // A hung netsh would keep the next ones waiting as long: they are not started.
-            if (timedOut) {
-                failed.push_back({lines[i], std::nullopt});
-                continue;
-            }
-            if (view_.Closing()) return;
-            auto command = runner_.Start({Program::Netsh, lines[i], {}});
-            if (!command->WaitFor(kCommandBound) && view_.Closing()) return command->LetRun();
-            const CommandResult result = command->Finish();
-            if (!HasTakenEffect(lines[i], result)) failed.push_back({lines[i], result});
-            timedOut = result.outcome == CommandResult::Outcome::TimedOut;
-        }
-        if (!failed.empty()) {
-            problem = DescribeCommandFailures(failed, LikelyCauses(timedOut), kCommandBound);
+        const LinesRun run = RunLines(RestoreCommandLines(before, kWiredInterface));
+        if (run.closed) return;
+        if (!run.failed.empty()) {
+            problem = DescribeCommandFailures(run.failed, LikelyCauses(run.timedOut), kCommandBound);
         } else {
-            // An exit code is netsh's claim; the adapter's state is the truth.
-            const auto patience = asked ? std::chrono::milliseconds(kStaticPatience) : kDhcpPatience;
-            const ReadBack readBack = ReadBackAdapter(asked, patience);
-            if (!readBack.differences.empty()) problem = DescribeReadBack(readBack, patience);
+            const auto compare = [&before](const AdapterRead& read) { return CompareRestored(before, read); };
+            const auto patience = before.dhcp ? kDhcpPatience : std::chrono::milliseconds(kStaticPatience);
+            Checked checked = ReadBackAdapter(compare, patience);
+            // Windows may keep a default gateway the snapshot did not have.
+            std::vector<std::wstring> removals;
+            for (Ipv4 gateway : checked.last.state.gateways)
+                if (!before.dhcp &&
+                    std::find(before.gateways.begin(), before.gateways.end(), gateway) == before.gateways.end())
+                    removals.push_back(RemoveGatewayLine(gateway, kWiredInterface));
+            if (!removals.empty() && !RunLines(removals).closed) checked = ReadBackAdapter(compare, patience);
+            if (!checked.readBack.differences.empty()) problem = DescribeReadBack(checked.readBack, checked.waited);
         }
     }
     if (view_.Closing()) return;
-    if (problem.empty()) return view_.ShowMessage(std::wstring(kConfigured), MessageIcon::None);
-    Warn(problem);
+    if (problem.empty()) return view_.ShowMessage(std::wstring(kRestored), MessageIcon::None);
+    Warn(DescribeRestoreFailed(problem));
 }
 
 FailureCauses Form1::LikelyCauses(bool timedOut) {
@@ -222,17 +312,21 @@ FailureCauses Form1::LikelyCauses(bool timedOut) {
     return DiagnoseFailure(runner_.RunsElevated(), timedOut, listing ? &*listing : nullptr);
 }
 
-ReadBack Form1::ReadBackAdapter(const AddressFields* asked, std::chrono::milliseconds patience) {
+Form1::Checked Form1::ReadBackAdapter(const std::function<ReadBack(const AdapterRead&)>& compare,
+                                      std::chrono::milliseconds patience) {
     // The bound is time, each read's own included: a slow read leaves less for the next, and one
-    // still running at the bound ends the wait.
+    // still running at the bound ends the wait. A lease may take longer than the flag.
     const std::chrono::milliseconds start = clock_.Ticks();
     for (;;) {
         const std::chrono::milliseconds left = patience - (clock_.Ticks() - start);
-        const AdapterRead read = reader_.Read(kWiredInterface, std::max(left, kReadInterval));
-        ReadBack readBack = asked ? CompareStatic(*asked, read) : CompareDhcp(read);
-        if (readBack.Settled() || readBack.final || clock_.Ticks() - start + kReadInterval > patience ||
+        Checked checked{reader_.Read(kWiredInterface, std::max(left, kReadInterval)), {}, {}};
+        checked.readBack = compare(checked.last);
+        const auto& differences = checked.readBack.differences;
+        if (differences.size() == 1 && differences[0].kind == Difference::Kind::NoLease) patience = kLeasePatience;
+        checked.waited = clock_.Ticks() - start;
+        if (checked.readBack.Settled() || checked.readBack.final || checked.waited + kReadInterval > patience ||
             !view_.Pause(kReadInterval))
-            return readBack;
+            return checked;
     }
 }
 

@@ -2,15 +2,20 @@
 // Each handler sequences the scheme-file and netsh functions; Form1 keeps no state of its own
 // beyond an adapter listing that is still running after the window was shown.
 #pragma once
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "clock.h"
 #include "form_view.h"
+#include "messages.h"
 #include "netconfig/adapter_reader.h"
 #include "netconfig/command_runner.h"
 #include "netconfig/failure_causes.h"
 #include "netconfig/read_back.h"
+#include "netconfig/way_back.h"
 #include "textfile/file_path.h"
 #include "textfile/file_system.h"
 #include "textfile/read_lines.h"
@@ -67,13 +72,44 @@ private:
     // Readtxt after an add or a delete that was saved; a file that cannot be read just then keeps
     // the list as it was, with `added` or without `deleted`, and says so.
     void ReloadAfterChange(const std::wstring& added, const std::wstring& deleted);
-    // Runs each line through netsh in order, reads 以太网 back (as `asked`, or on DHCP when null),
-    // then reports "配置成功", what failed and why, or what differs.
-    void RunAddressCommands(const std::wstring* lines, size_t count, const AddressFields* asked);
+    // What running a change's lines came to.
+    struct LinesRun {
+        std::vector<FailedCommand> failed;
+        bool anySucceeded = false;
+        bool failedAfterChange = false;  // a line failed after an earlier one changed the adapter
+        bool timedOut = false;
+        bool closed = false;  // the window closed meanwhile: nothing more is said or started
+    };
+    // The box a change ends with: "配置成功" or what went wrong, and whether the adapter was left
+    // worse than before (then the way back is offered). Empty when the window closed.
+    struct ChangeOutcome {
+        std::wstring text;
+        bool worse = false;
+    };
+    // The last read of the read-back, what it came to and how long it took.
+    struct Checked {
+        AdapterRead last;
+        ReadBack readBack;
+        std::chrono::milliseconds waited{0};
+    };
+    // Reads every adapter before a static setup (the snapshot); false when the change must not go
+    // ahead: another adapter has the address, or a device answers for it and the user says 否.
+    [[nodiscard]] bool LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>& before);
+    // Each line through netsh in order, each awaited.
+    [[nodiscard]] LinesRun RunLines(const std::vector<std::wstring>& lines);
+    // Runs the lines, reads 以太网 back (as `asked`, or on DHCP when null), then asks the gateway.
+    [[nodiscard]] ChangeOutcome ApplyChange(const std::vector<std::wstring>& lines, const AddressFields* asked);
+    // Whether the gateway answers an ARP question from the new address (or cannot be asked here).
+    [[nodiscard]] bool GatewayAnswers(Ipv4 gateway, Ipv4 source);
+    // Shows how the change ended, with the way back to `before` where it left things worse.
+    void Report(const ChangeOutcome& outcome, const AddressFields* asked, const std::optional<Snapshot>& before);
+    // Puts `before` back and says how that went.
+    void Restore(const Snapshot& before);
     // Why commands failed, as far as the token and a fresh interface listing tell.
     [[nodiscard]] FailureCauses LikelyCauses(bool timedOut);
-    // Reads 以太网 until it is as asked, until waiting cannot mend what differs, or for `patience`.
-    [[nodiscard]] ReadBack ReadBackAdapter(const AddressFields* asked, std::chrono::milliseconds patience);
+    // Reads 以太网 until `compare` finds nothing to wait for, or for `patience`.
+    [[nodiscard]] Checked ReadBackAdapter(const std::function<ReadBack(const AdapterRead&)>& compare,
+                                          std::chrono::milliseconds patience);
     // Ends the listing if it still runs (past its bound), reads it into Combo2 when `fill` and it
     // finished, and removes its file.
     void FinishListing(bool fill);

@@ -455,6 +455,14 @@ void MainWindow::AddAdapter(const std::wstring& name) {
 }
 
 void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
+    (void)Box(text, MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+}
+
+bool MainWindow::AskYesNo(const std::wstring& text) {
+    return Box(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+int MainWindow::Box(const std::wstring& text, UINT type) {
     // A null caption would show "错误"; before the window is shown the box stands on its own.
     const std::wstring title(kProgramTitle);
     const HWND owner = ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
@@ -462,8 +470,9 @@ void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
     // once: it is held while the box is up, so a box that says where the schemes are stays.
     MSG quit{};
     const bool closing = ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
+    const int chosen = ::MessageBoxW(owner, text.c_str(), title.c_str(), type);
     if (closing) ::PostQuitMessage(static_cast<int>(quit.wParam));
+    return chosen;
 }
 
 std::wstring MainWindow::PromptText(const std::wstring& prompt, const std::wstring& title) {

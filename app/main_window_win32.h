@@ -42,6 +42,7 @@ public:
     void ClearAdapterList() override;
     void AddAdapter(const std::wstring& name) override;
     void ShowMessage(const std::wstring& text, MessageIcon icon) override;
+    bool AskYesNo(const std::wstring& text) override;
     std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override;
     void SetBusy(bool busy) override;
     bool Pause(std::chrono::milliseconds duration) override;
@@ -62,6 +63,8 @@ private:
     LRESULT OnDestroy();
     LRESULT OnTimer(UINT_PTR timer);
     LRESULT OnGetDefId();
+    // A message box of `type` with the program's title; what was chosen.
+    int Box(const std::wstring& text, UINT type);
 
     // Step one, at WM_CREATE: the controls NeededByFormLoad.
     [[nodiscard]] bool CreateControlsForLoad();

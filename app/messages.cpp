@@ -171,6 +171,10 @@ std::wstring DescribeDhcp(const Difference& d) {
     const std::wstring wired = Quoted(std::wstring(kWiredInterface));
     const std::wstring again = L"再点一次“修改为DHCP”。";
     switch (d.kind) {
+    case Difference::Kind::NoLease:
+        return L"DHCP 已开启，但等了 10 秒仍没有从 DHCP 服务器得到地址" +
+               (d.seen.empty() ? std::wstring(L"") : L"（只有 " + List(d.seen) + L"）") +
+               L"：这个网络可能没有 DHCP 服务器，或它没有应答。";
     case Difference::Kind::DhcpOff:
         return L"DHCP 仍未开启，网卡还在使用固定地址" + (d.seen.empty() ? L"" : L" " + List(d.seen)) + L"：请稍后" +
                again;
@@ -225,7 +229,8 @@ std::wstring DescribeDifference(const Difference& d, std::chrono::milliseconds w
         return L"网卡" + wired + L"没有连接（网线未插好，或对端设备未开机）：设置已保存，连接后生效，现在无法确认。";
     case Difference::Kind::DhcpOff:
     case Difference::Kind::DhcpStaticKept:
-    case Difference::Kind::DhcpUnplugged: return DescribeDhcp(d);
+    case Difference::Kind::DhcpUnplugged:
+    case Difference::Kind::NoLease: return DescribeDhcp(d);
     case Difference::Kind::DhcpOn: return L"网卡仍在用 DHCP 自动获取地址，没有改为固定地址。";
     case Difference::Kind::OldGateway:
         // "if" names the interface: without it route would also remove another adapter's route.
@@ -292,6 +297,36 @@ std::wstring DescribeReadBack(const ReadBack& readBack, std::chrono::millisecond
         text += L"\r\n· " + DescribeDifference(difference, waited);
     return text;
 }
+
+std::wstring DescribeTakenByOtherAdapter(const std::wstring& address, const std::wstring& adapter) {
+    return L"IP 地址 " + Value(address) + L" 已经是这台电脑的网卡" + Quoted(Value(adapter)) +
+           L"的地址：两块网卡用同一个地址，网络会不通。没有更改任何设置：请换一个地址，或先更改那块网卡的地址。";
+}
+
+std::wstring DescribeAddressAnswered(const std::wstring& address, const std::array<unsigned char, 6>& mac) {
+    std::wstring hardware;
+    for (unsigned char byte : mac) {
+        if (!hardware.empty()) hardware += L'-';
+        hardware += L"0123456789ABCDEF"[byte >> 4];
+        hardware += L"0123456789ABCDEF"[byte & 0xF];
+    }
+    return L"IP 地址 " + Value(address) + L" 可能已被网络中的另一台设备使用（它的网卡物理地址是 " + hardware +
+           L"）。两台设备用同一个地址，网络会不通。\r\n仍要应用这个方案吗？选“否”则不做任何更改。";
+}
+
+std::wstring DescribeGatewaySilent(const std::wstring& gateway) {
+    return L"地址已设置好，但网关 " + Value(gateway) +
+           L" 没有应答：可能网关地址填错了，也可能这个网络本来就不用网关（这时可以不管）。";
+}
+
+std::wstring DescribeWayBackOffer() {
+    return L"\r\n\r\n要恢复为更改之前的设置吗？选“是”恢复，选“否”保留现在的设置。"
+           L"（只恢复 IPv4 地址、子网掩码、网关和 DNS；IPv6、DNS 后缀、WINS 和跃点数本来就没有改动。）";
+}
+
+std::wstring DescribeNoWayBack() { return L"\r\n更改之前没能读出网卡的设置，所以无法恢复为之前的设置。"; }
+
+std::wstring DescribeRestoreFailed(const std::wstring& problem) { return L"没能完全恢复为之前的设置。\r\n" + problem; }
 
 std::wstring DescribeUnreadable(const FilePath& file, const std::wstring& detail, bool listEmptied) {
     return L"无法读取方案文件" + QuotedPath(file) + (listEmptied ? L"，方案列表为空。\r\n" : L"。\r\n") + detail;

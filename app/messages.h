@@ -4,6 +4,7 @@
 // output, long paths broken into lines, a few names) and whole boxes are measured in the lines
 // they take at the box's width.
 #pragma once
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ inline constexpr std::wstring_view kWelcome = L"欢迎使用，欢迎指正，�
 inline constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称";  // the prompt's text and its title
 inline constexpr std::wstring_view kConfigured = L"配置成功";
 inline constexpr std::wstring_view kDeleted = L"删除成功！";
+inline constexpr std::wstring_view kRestored = L"已恢复为之前的设置";
 
 // Lines a box may take, each as wide as about 48 Latin characters or 24 Chinese ones (Windows'
 // message box wraps wider; Wine's wraps at about 330 pixels).
@@ -45,6 +47,20 @@ struct FailedCommand {
 
 // The box after commands that all ran, when 以太网 is not as asked: one line per difference.
 [[nodiscard]] std::wstring DescribeReadBack(const ReadBack& readBack, std::chrono::milliseconds waited);
+
+// Before a static setup: another adapter of this computer has the address; nothing was run.
+[[nodiscard]] std::wstring DescribeTakenByOtherAdapter(const std::wstring& address, const std::wstring& adapter);
+// Before a static setup: a device answered for the address; the question whether to go on.
+[[nodiscard]] std::wstring DescribeAddressAnswered(const std::wstring& address,
+                                                   const std::array<unsigned char, 6>& mac);
+// After a static setup that took effect: its gateway did not answer.
+[[nodiscard]] std::wstring DescribeGatewaySilent(const std::wstring& gateway);
+// Added to a box that names a problem: the question whether to put the previous setup back.
+[[nodiscard]] std::wstring DescribeWayBackOffer();
+// Added instead where the setup before the change could not be read.
+[[nodiscard]] std::wstring DescribeNoWayBack();
+// A restore that did not bring the previous setup back: `problem` says what differs or failed.
+[[nodiscard]] std::wstring DescribeRestoreFailed(const std::wstring& problem);
 
 // The scheme file could not be read; `listEmptied` when Combo1 was emptied for it.
 [[nodiscard]] std::wstring DescribeUnreadable(const FilePath& file, const std::wstring& detail, bool listEmptied);

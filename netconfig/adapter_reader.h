@@ -1,6 +1,7 @@
 // What the system says an adapter is now: its IPv4 addresses, gateways, DNS servers, DHCP and
 // link. The Win32 reader asks the IP Helper API; tests give any state through a fake.
 #pragma once
+#include <array>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -39,6 +40,24 @@ struct AdapterRead {
     std::wstring error;  // with Failed: the system's reason
 };
 
+// Every adapter of the computer, by friendly name.
+struct AdapterList {
+    struct Named {
+        std::wstring name;
+        AdapterState state;
+    };
+    bool read = false;
+    std::vector<Named> adapters;  // when read
+    std::wstring error;           // when not: the system's reason
+};
+
+// What the link said when asked who has an address (ARP).
+struct ArpReply {
+    enum class Outcome { Replied, NoReply, Unavailable };  // Unavailable: no answer to be had here
+    Outcome outcome = Outcome::Unavailable;
+    std::array<unsigned char, 6> mac{};  // with Replied
+};
+
 class AdapterReader {
 public:
     virtual ~AdapterReader() = default;
@@ -46,4 +65,9 @@ public:
     // window keeps painting; a read still running after `bound`, or cut short by the program's
     // closing, reports Failed.
     [[nodiscard]] virtual AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) = 0;
+    // Every adapter at once, as Read reads one.
+    [[nodiscard]] virtual AdapterList ReadAll(std::chrono::milliseconds bound) = 0;
+    // Asks the link, from `source` (an address of this computer, which picks the adapter), which
+    // device has `target`; at most `bound`, the window painting. Nothing is sent to `target` itself.
+    [[nodiscard]] virtual ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds bound) = 0;
 };

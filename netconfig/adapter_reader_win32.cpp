@@ -8,6 +8,8 @@
 #include <netioapi.h>
 
 #include <cstddef>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,11 +21,12 @@ namespace {
 
 using GetAdaptersAddressesCall = ULONG WINAPI(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES_LH, PULONG);
 using GetIfEntry2Call = DWORD WINAPI(PMIB_IF_ROW2);
+using SendArpCall = DWORD WINAPI(IPAddr, IPAddr, PVOID, PULONG);
 
 constexpr ULONG kListFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST;
 constexpr DWORD kPaintSlice = 50;
 
-// iphlpapi.dll and its two functions, shared with each read's thread: a thread still reading
+// iphlpapi.dll and its functions, shared with each read's thread: a thread still reading
 // when the program ends must not find the DLL gone.
 struct IpHelper {
     IpHelper() : library(win32::LoadSystemLibrary(L"iphlpapi.dll")), loadError(library ? 0 : ::GetLastError()) {}
@@ -32,6 +35,7 @@ struct IpHelper {
     GetAdaptersAddressesCall* getAdaptersAddresses =
         win32::FunctionOf<GetAdaptersAddressesCall>(library.get(), "GetAdaptersAddresses");
     GetIfEntry2Call* getIfEntry2 = win32::FunctionOf<GetIfEntry2Call>(library.get(), "GetIfEntry2");
+    SendArpCall* sendArp = win32::FunctionOf<SendArpCall>(library.get(), "SendARP");
 };
 
 AdapterRead Failed(std::wstring why) { return {AdapterRead::Outcome::Failed, {}, std::move(why)}; }
@@ -114,10 +118,11 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter)
     return read;
 }
 
-AdapterRead ReadNow(const IpHelper& api, const std::wstring& name) {
+AdapterList ListNow(const IpHelper& api) {
     if (!api.getAdaptersAddresses)
-        return Failed(L"无法载入 iphlpapi.dll：" +
-                      win32::ErrorText(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND));
+        return {false,
+                {},
+                L"无法载入 iphlpapi.dll：" + win32::ErrorText(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND)};
     // Microsoft's advice: 15 KB is enough for most computers; a larger answer says its size.
     ULONG size = 15 * 1024;
     std::vector<ULONGLONG> buffer;  // aligned for the structures
@@ -128,55 +133,123 @@ AdapterRead ReadNow(const IpHelper& api, const std::wstring& name) {
         listed = api.getAdaptersAddresses(AF_INET, kListFlags, nullptr,
                                           reinterpret_cast<PIP_ADAPTER_ADDRESSES_LH>(buffer.data()), &size);
     }
-    if (listed == ERROR_NO_DATA) return {AdapterRead::Outcome::NotFound, {}, {}};
-    if (listed != NO_ERROR) return Failed(win32::ErrorText(listed));
+    if (listed == ERROR_NO_DATA) return {true, {}, {}};
+    if (listed != NO_ERROR) return {false, {}, win32::ErrorText(listed)};
+    AdapterList list{true, {}, {}};
     for (auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES_LH*>(buffer.data()); adapter;
-         adapter = adapter->Next)
-        if (adapter->FriendlyName && name == adapter->FriendlyName) return StateOf(api, *adapter);
-    return {AdapterRead::Outcome::NotFound, {}, {}};
+         adapter = adapter->Next) {
+        if (!adapter->FriendlyName) continue;
+        AdapterRead read = StateOf(api, *adapter);
+        if (read.outcome != AdapterRead::Outcome::Read) return {false, {}, read.error};
+        list.adapters.push_back({adapter->FriendlyName, std::move(read.state)});
+    }
+    return list;
+}
+
+// The system's answer, or why there is none. IPAddr holds the address in network byte order.
+ArpReply ProbeNow(const IpHelper& api, Ipv4 target, Ipv4 source) {
+    if (!api.sendArp) return {};
+    const auto network = [](Ipv4 a) {  // byte by byte, as Ipv4Of reads it
+        const unsigned char bytes[4] = {static_cast<unsigned char>(a >> 24), static_cast<unsigned char>(a >> 16),
+                                        static_cast<unsigned char>(a >> 8), static_cast<unsigned char>(a)};
+        IPAddr address = 0;
+        std::memcpy(&address, bytes, sizeof address);
+        return address;
+    };
+    ULONG mac[2] = {};
+    ULONG length = sizeof mac;
+    const DWORD answer = api.sendArp(network(target), network(source), mac, &length);
+    // ERROR_BAD_NET_NAME: no reply, as documented for Vista and later; anything else (Wine's stub
+    // answers ERROR_NOT_SUPPORTED) tells nothing about the address.
+    if (answer == ERROR_BAD_NET_NAME) return {ArpReply::Outcome::NoReply, {}};
+    if (answer != NO_ERROR || length < 6) return {};
+    ArpReply reply{ArpReply::Outcome::Replied, {}};
+    std::memcpy(reply.mac.data(), mac, reply.mac.size());
+    return reply;
 }
 
 // Nothing may leave a thread's function or the window procedure: std::terminate would end the program.
-AdapterRead ReadGuarded(const IpHelper& api, const std::wstring& name) noexcept {
+template <class Result, class Work>
+Result Guarded(Work work, Result failed) noexcept {
     try {
-        return ReadNow(api, name);
+        return work();
     } catch (...) {
-        return {AdapterRead::Outcome::Failed, {}, L"读取网卡信息时内存不足。"};
+        return failed;
     }
 }
 
-struct ReadJob {
-    std::shared_ptr<const IpHelper> api;
-    std::wstring name;
-    AdapterRead result;
+// A job for a thread that may outlive the wait for it: it owns what it works on.
+struct Job {
+    std::function<void()> run;
 };
 
-DWORD WINAPI ReadOnItsThread(LPVOID parameter) {
-    const std::unique_ptr<std::shared_ptr<ReadJob>> job(static_cast<std::shared_ptr<ReadJob>*>(parameter));
-    (*job)->result = ReadGuarded(*(*job)->api, (*job)->name);
+DWORD WINAPI RunJob(LPVOID parameter) {
+    const std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(parameter));
+    (*job)->run();
     return 0;
 }
 
-// A thread per read: the window paints while a slow system answers, and each read starts afresh
-// (Wine reads the DNS servers once per thread).
+// Runs `run` on a thread of its own while the window keeps painting: the window paints while a
+// slow system answers, and each read starts afresh (Wine reads the DNS servers once per thread).
+// True when it ended within `bound`; `open` false when the program is closing.
+bool RunOnItsThread(std::function<void()> run, std::chrono::milliseconds bound, bool& open) {
+    auto job = std::make_shared<Job>(Job{std::move(run)});
+    auto parameter = std::make_unique<std::shared_ptr<Job>>(job);
+    const win32::UniqueHandle thread(::CreateThread(nullptr, 0, RunJob, parameter.get(), 0, nullptr));
+    open = true;
+    if (!thread) {
+        job->run();
+        return true;
+    }
+    (void)parameter.release();  // the thread's now
+    bool ended = false;
+    open = win32::WaitKeepingWindowsPainted(thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice, [&] {
+        return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
+    });
+    return ended;
+}
+
+std::wstring Unfinished(bool open) { return open ? L"读取网卡信息在等待时间内没有完成。" : L"程序正在关闭。"; }
+
 class SystemAdapterReader final : public AdapterReader {
 public:
     AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
-        if (!api_) api_ = std::make_shared<const IpHelper>();
-        auto job = std::make_shared<ReadJob>(ReadJob{api_, std::wstring(name), {}});
-        auto parameter = std::make_unique<std::shared_ptr<ReadJob>>(job);
-        const win32::UniqueHandle thread(::CreateThread(nullptr, 0, ReadOnItsThread, parameter.get(), 0, nullptr));
-        if (!thread) return ReadGuarded(*api_, job->name);
-        (void)parameter.release();  // the thread's now
-        bool ended = false;
-        const bool open = win32::WaitKeepingWindowsPainted(
-            thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice,
-            [&] { return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; });
-        if (!ended) return Failed(open ? L"读取网卡信息在等待时间内没有完成。" : L"程序正在关闭。");
-        return job->result;
+        const AdapterList all = ReadAll(bound);
+        if (!all.read) return Failed(all.error);
+        for (const AdapterList::Named& adapter : all.adapters)
+            if (adapter.name == name) return {AdapterRead::Outcome::Read, adapter.state, {}};
+        return {AdapterRead::Outcome::NotFound, {}, {}};
+    }
+
+    AdapterList ReadAll(std::chrono::milliseconds bound) override {
+        auto api = Api();
+        auto result = std::make_shared<AdapterList>();
+        bool open = true;
+        const auto run = [api, result] {
+            *result = Guarded([&] { return ListNow(*api); }, AdapterList{false, {}, L"读取网卡信息时内存不足。"});
+        };
+        if (!RunOnItsThread(run, bound, open)) return {false, {}, Unfinished(open)};
+        return *result;
+    }
+
+    ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds bound) override {
+        auto api = Api();
+        auto result = std::make_shared<ArpReply>();
+        bool open = true;
+        const auto run = [api, result, target, source] {
+            *result = Guarded([&] { return ProbeNow(*api, target, source); }, ArpReply{});
+        };
+        // A probe still running at the bound counts as no reply: nothing came in that time.
+        if (!RunOnItsThread(run, bound, open))
+            return {open ? ArpReply::Outcome::NoReply : ArpReply::Outcome::Unavailable, {}};
+        return *result;
     }
 
 private:
+    std::shared_ptr<const IpHelper> Api() {
+        if (!api_) api_ = std::make_shared<const IpHelper>();
+        return api_;
+    }
     std::shared_ptr<const IpHelper> api_;
 };
 

@@ -2,6 +2,7 @@
 // in, every difference out. A value that is not a plain dotted IPv4 address cannot be checked,
 // and says so: only no difference at all means the change took effect.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct Difference {
         DhcpOff,           // DHCP asked, the flag is still off
         DhcpStaticKept,    // DHCP asked and on, but a fixed address is still in use; seen: it
         DhcpUnplugged,     // DHCP asked with the link down; `stored` says what Windows keeps
+        NoLease,           // DHCP on, but no address from a DHCP server yet; seen: the 169.254 ones
         DhcpOn,            // a static setup asked, the adapter is still on DHCP
         Conflict,          // another device has the address: Windows marked it Duplicate
         PossibleConflict,  // the address never came, a 169.254 one did; seen: the addresses there
@@ -42,7 +44,24 @@ struct ReadBack {
     [[nodiscard]] bool Settled() const;
 };
 
+// A static setup as it is compared: what cannot be checked is left out (a gateway or DNS list of
+// nothing: not checked).
+struct StaticSetup {
+    struct Address {
+        Ipv4 address = 0;
+        std::optional<unsigned> prefixLength;
+    };
+    std::vector<Address> addresses;
+    std::optional<std::vector<Ipv4>> gateways;
+    std::optional<std::vector<Ipv4>> dnsServers;  // in order
+};
+
+// A read that failed (another read may succeed) or found no such adapter, as a read-back; nothing
+// for a read that succeeded.
+[[nodiscard]] std::optional<ReadBack> Unreadable(const AdapterRead& read);
+// `setup` against a read, after the differences already in `result`.
+[[nodiscard]] ReadBack CompareSetup(const StaticSetup& setup, const AdapterRead& read, ReadBack result = {});
 // `asked`: the five field texts the static commands were built from.
 [[nodiscard]] ReadBack CompareStatic(const AddressFields& asked, const AdapterRead& read);
-// DHCP on and no fixed address left is enough: the lease may take longer than anyone waits.
+// DHCP on, no fixed address left, and an address other than 169.254 (a lease).
 [[nodiscard]] ReadBack CompareDhcp(const AdapterRead& read);

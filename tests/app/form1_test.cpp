@@ -216,9 +216,13 @@ TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
     EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 static  223.5.5.5");
     EXPECT_EQ(runner_.started[2].text, L"netsh interface ip add dns Name=以太网   114.114.114.114");
     for (const CommandLine& c : runner_.started) EXPECT_EQ(c.program, Program::Netsh);
-    // Each command is awaited before the next starts, then 以太网 is read back, all inside the busy
-    // time; the message comes after it, at once when the first read matches.
+    // The adapters are read first (the way back); each command is awaited before the next starts,
+    // then 以太网 is read back and the gateway asked, all inside the busy time; the message comes
+    // after it, at once when the first read matches.
     const std::vector<std::wstring> expected = {L"Busy",
+                                                L"ReadAll",
+                                                L"Idle",
+                                                L"Busy",
                                                 L"Start:" + runner_.started[0].text,
                                                 L"Wait:" + runner_.started[0].text,
                                                 L"Start:" + runner_.started[1].text,
@@ -226,6 +230,7 @@ TEST_F(Form1Test, ApplyRunsTheThreeLinesInOrderWhileBusyThenReportsSuccess) {
                                                 L"Start:" + runner_.started[2].text,
                                                 L"Wait:" + runner_.started[2].text,
                                                 L"Read:以太网",
+                                                L"Probe:192.168.1.1<-192.168.1.10",
                                                 L"Idle",
                                                 L"Message:配置成功"};
     EXPECT_EQ(view_.log, expected);
@@ -370,7 +375,8 @@ TEST_F(Form1Test, ReadBackWaitsOutATentativeAddressAndSaysWhatStillDiffersAtTheB
     form_.Command3_Click();
     EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Read:以太网"), 3);
     EXPECT_EQ(std::count(view_.log.begin(), view_.log.end(), L"Pause:200"), 2);
-    EXPECT_LT(Position(L"Pause:200"), Position(L"Idle"));
+    EXPECT_EQ(std::vector(view_.log.end() - 3, view_.log.end()),
+              (std::vector<std::wstring>{L"Probe:192.168.1.1<-192.168.1.10", L"Idle", L"Message:配置成功"}));
     EXPECT_EQ(view_.messages.back().text, L"配置成功");
 
     // An old gateway stays: about 5 s of reads (3 s for DHCP), then one warning that names it.
@@ -433,6 +439,58 @@ TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
     form_.Command4_Click();
     EXPECT_TRUE(view_.messages.empty());
     EXPECT_FALSE(view_.busy);
+}
+
+// Looking before a change and the way back: a device that answers for the asked address, a
+// gateway that does not answer, a change that failed half-way, the window closed during a probe.
+TEST_F(Form1Test, ADeviceThatAnswersOrASilentGatewayAsksFirstAndTheWayBackRestoresTheOldSetup) {
+    view_.schemeText = L"lab";
+    view_.fields = {L"192.168.1.20", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L""};
+    const AdapterRead old = StaticRead(L"192.168.1.10", 24, L"192.168.1.1", {L"8.8.8.8", L"8.8.4.4"});
+    const AdapterRead asked = StaticRead(L"192.168.1.20", 24, L"192.168.1.1", {L"223.5.5.5"});
+    const ArpReply replied{ArpReply::Outcome::Replied, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0xFE}};
+    const ArpReply silent{ArpReply::Outcome::NoReply, {}};
+    const auto click = [&](std::deque<ArpReply> replies, std::deque<bool> choices) {
+        runner_.started.clear();
+        view_.messages.clear();
+        reader_.before = old;
+        reader_.reads = {asked, old};
+        reader_.replies = std::move(replies);
+        view_.choices = std::move(choices);
+        form_.Command3_Click();
+    };
+    click({replied}, {false});  // 否: nothing runs
+    EXPECT_TRUE(runner_.started.empty());
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"物理地址是 00-1A-2B-3C-4D-FE"), std::wstring::npos);
+    click({replied}, {true});  // 是: applied as usual
+    EXPECT_EQ(runner_.started.size(), 3u);
+    EXPECT_EQ(view_.messages.back().text, L"配置成功");
+
+    // The gateway silent twice: the box offers the old setup back; 是 restores it, DNS order too.
+    click({{}, silent, silent}, {true});
+    ASSERT_EQ(runner_.started.size(), 6u);
+    EXPECT_EQ(runner_.started[3].text,
+              L"netsh interface ip set address name=以太网 static 192.168.1.10 255.255.255.0 192.168.1.1");
+    EXPECT_EQ(runner_.started[5].text, L"netsh interface ip add dns name=以太网 8.8.4.4 index=2");
+    ASSERT_EQ(view_.messages.size(), 2u);
+    EXPECT_NE(view_.messages[0].text.find(L"网关 192.168.1.1 没有应答"), std::wstring::npos);
+    EXPECT_EQ(view_.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(view_.messages[1].text, L"已恢复为之前的设置");
+    click({{}, silent, silent}, {false});  // 否 keeps it
+    EXPECT_EQ(runner_.started.size(), 3u);
+    EXPECT_EQ(view_.messages.size(), 1u);
+
+    // A line that failed after one changed the adapter: the failure box offers the way back.
+    runner_.results = {{CommandResult::Outcome::Exited, 0, L""}, {CommandResult::Outcome::Exited, 1, L"x"}};
+    click({}, {false});
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(L"要恢复为更改之前的设置吗"), std::wstring::npos);
+
+    reader_.onProbe = [&] { view_.ended = true; };  // closed while the link is asked
+    click({replied}, {true});
+    EXPECT_TRUE(runner_.started.empty());
+    EXPECT_TRUE(view_.messages.empty());
 }
 
 // --- adapter discovery ---------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,12 +79,18 @@ public:
 
 // An AdapterReader that answers with the reads a test queued, the last one for every read after.
 // Each read takes `takes` on `clock`; one that would outlast its bound ends there, not finished.
+// ReadAll gives 以太网 as the next Read would (`before` when set), and `others`, and takes no
+// time; probes answer from `replies` in turn.
 class FakeReader final : public AdapterReader {
 public:
     std::deque<AdapterRead> reads;
+    std::optional<AdapterRead> before;
+    std::vector<AdapterList::Named> others;
+    std::deque<ArpReply> replies;  // when empty: Unavailable, as Wine's SendARP
     std::vector<std::wstring>* log = nullptr;
     FixedClock* clock = nullptr;
     std::chrono::milliseconds takes{0};
+    std::function<void()> onProbe;
 
     AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
         if (log) log->push_back(L"Read:" + std::wstring(name));
@@ -92,6 +99,23 @@ public:
         AdapterRead read = reads.empty() ? AdapterRead{} : reads.front();
         if (reads.size() > 1) reads.pop_front();
         return read;
+    }
+    AdapterList ReadAll(std::chrono::milliseconds) override {
+        if (log) log->push_back(L"ReadAll");
+        const AdapterRead wired = before ? *before : reads.empty() ? AdapterRead{} : reads.front();
+        if (wired.outcome == AdapterRead::Outcome::Failed) return {false, {}, wired.error};
+        AdapterList list{true, others, {}};
+        if (wired.outcome == AdapterRead::Outcome::Read)
+            list.adapters.insert(list.adapters.begin(), {L"以太网", wired.state});
+        return list;
+    }
+    ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds) override {
+        if (log) log->push_back(L"Probe:" + Ipv4Text(target) + L"<-" + Ipv4Text(source));
+        if (onProbe) onProbe();
+        if (replies.empty()) return {};
+        const ArpReply reply = replies.front();
+        replies.pop_front();
+        return reply;
     }
 };
 
@@ -105,9 +129,11 @@ inline AdapterRead StaticRead(const std::wstring& ip, unsigned prefix, const std
     return read;
 }
 
+// On DHCP it has a lease.
 inline AdapterRead DhcpRead(bool dhcpEnabled = true, bool connected = true) {
     AdapterRead read{AdapterRead::Outcome::Read, {}, {}};
     read.state.dhcpEnabled = dhcpEnabled;
     read.state.connected = connected;
+    if (dhcpEnabled) read.state.addresses.push_back({*ParseIpv4(L"192.168.1.77"), 24});
     return read;
 }

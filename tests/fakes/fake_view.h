@@ -24,6 +24,7 @@ public:
     std::vector<std::wstring> adapters;
     std::vector<Message> messages;
     std::deque<std::wstring> answers;  // what the prompt returns, in turn; empty = cancel
+    std::deque<bool> choices;          // what Yes/No boxes return, in turn (true: 是); empty = 否
     std::vector<std::wstring> prompts;
     std::vector<std::wstring> log;
     bool busy = false;
@@ -58,6 +59,15 @@ public:
         log.push_back(L"Message:" + text);
         messages.push_back({text, icon});
         if (onMessage) onMessage(messages.back());
+    }
+    bool AskYesNo(const std::wstring& text) override {
+        log.push_back(L"Ask:" + text);
+        messages.push_back({text, MessageIcon::Question});
+        if (onMessage) onMessage(messages.back());
+        if (choices.empty()) return false;
+        const bool yes = choices.front();
+        choices.pop_front();
+        return yes;
     }
     std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override {
         log.push_back(L"Prompt");

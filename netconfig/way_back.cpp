@@ -1,0 +1,113 @@
+#include "way_back.h"
+
+#include <algorithm>
+
+#include "address_commands.h"
+
+namespace {
+
+const AdapterState* Find(const AdapterList& all, std::wstring_view name) {
+    if (!all.read) return nullptr;
+    const auto found = std::find_if(all.adapters.begin(), all.adapters.end(),
+                                    [&](const AdapterList::Named& a) { return a.name == name; });
+    return found == all.adapters.end() ? nullptr : &found->state;
+}
+
+StaticSetup SetupOf(const Snapshot& snapshot) {
+    StaticSetup setup{{}, snapshot.gateways, snapshot.dnsServers};
+    for (const UnicastAddress& a : snapshot.addresses) setup.addresses.push_back({a.address, a.prefixLength});
+    return setup;
+}
+
+AdapterRead AsRead(const Snapshot& snapshot) {
+    AdapterRead read{AdapterRead::Outcome::Read, {}, {}};
+    read.state.dhcpEnabled = snapshot.dhcp;
+    read.state.addresses = snapshot.addresses;
+    read.state.gateways = snapshot.gateways;
+    read.state.dnsServers = snapshot.dnsServers;
+    return read;
+}
+
+std::wstring On(std::wstring_view name) { return L"name=" + std::wstring(name) + L" "; }
+
+}  // namespace
+
+std::optional<Snapshot> TakeSnapshot(const AdapterList& all, std::wstring_view name) {
+    const AdapterState* state = Find(all, name);
+    if (!state) return std::nullopt;
+    Snapshot snapshot{state->dhcpEnabled, {}, state->gateways, state->dnsServers};
+    for (const UnicastAddress& a : state->addresses)
+        if (a.state == AddressState::Preferred && !IsLinkLocal(a.address)) snapshot.addresses.push_back(a);
+    return snapshot;
+}
+
+BeforeStatic CheckBeforeStatic(const AddressFields& asked, const AdapterList& all, std::wstring_view name) {
+    const std::optional<Ipv4> ip = ParseIpv4(asked[Field::Ip]);
+    if (!ip || !all.read) return {};
+    for (const AdapterList::Named& adapter : all.adapters)
+        if (adapter.name != name && std::any_of(adapter.state.addresses.begin(), adapter.state.addresses.end(),
+                                                [&](const UnicastAddress& a) { return a.address == *ip; }))
+            return {BeforeStatic::Kind::TakenByOtherAdapter, adapter.name};
+    const std::optional<Ipv4> mask = ParseIpv4(asked[Field::Mask]);
+    const AdapterState* wired = Find(all, name);
+    if (!mask || !PrefixLengthOf(*mask) || !wired || !wired->connected) return {};
+    for (const UnicastAddress& a : wired->addresses)
+        if (a.address == *ip) return {};  // its own address: nothing to ask
+    for (const UnicastAddress& a : wired->addresses)
+        if (a.state == AddressState::Preferred && (a.address & *mask) == (*ip & *mask))
+            return {BeforeStatic::Kind::Probe, {}, *ip, a.address};
+    return {};
+}
+
+bool CanGoBack(const Snapshot& snapshot, const AddressFields* asked) {
+    if (!snapshot.dhcp && snapshot.addresses.empty()) return false;  // nothing to put back
+    if (!asked) return !snapshot.dhcp;
+    return !CompareStatic(*asked, AsRead(snapshot)).differences.empty();
+}
+
+bool LeftWorse(const ReadBack& readBack) {
+    return std::any_of(readBack.differences.begin(), readBack.differences.end(), [](const Difference& d) {
+        using Kind = Difference::Kind;
+        return d.kind == Kind::Conflict || d.kind == Kind::PossibleConflict || d.kind == Kind::AddressMissing ||
+               d.kind == Kind::NoLease;
+    });
+}
+
+std::vector<std::wstring> RestoreCommandLines(const Snapshot& snapshot, std::wstring_view name) {
+    const std::wstring ip = L"netsh interface ip ";
+    // The apply button's own lines, so that "already enabled" counts as done here too.
+    if (snapshot.dhcp) {
+        const auto dhcp = DhcpCommandLines();
+        return {dhcp.begin(), dhcp.end()};
+    }
+    std::vector<std::wstring> lines;
+    for (size_t i = 0; i < snapshot.addresses.size(); ++i) {
+        const UnicastAddress& a = snapshot.addresses[i];
+        const std::wstring address = Ipv4Text(a.address) + L" " + Ipv4Text(MaskOf(a.prefixLength));
+        lines.push_back(i == 0 ? ip + L"set address " + On(name) + L"static " + address + L" " +
+                                     (snapshot.gateways.empty() ? L"none" : Ipv4Text(snapshot.gateways[0]))
+                               : ip + L"add address " + On(name) + address);
+    }
+    for (size_t i = 1; i < snapshot.gateways.size(); ++i)
+        lines.push_back(ip + L"add address " + On(name) + L"gateway=" + Ipv4Text(snapshot.gateways[i]) +
+                        L" gwmetric=0");
+    if (snapshot.dnsServers.empty()) lines.push_back(ip + L"set dns " + On(name) + L"static none");
+    for (size_t i = 0; i < snapshot.dnsServers.size(); ++i)
+        lines.push_back(i == 0 ? ip + L"set dns " + On(name) + L"static " + Ipv4Text(snapshot.dnsServers[0])
+                               : ip + L"add dns " + On(name) + Ipv4Text(snapshot.dnsServers[i]) + L" index=" +
+                                     std::to_wstring(i + 1));
+    return lines;
+}
+
+std::wstring RemoveGatewayLine(Ipv4 gateway, std::wstring_view name) {
+    return L"netsh interface ipv4 delete route prefix=0.0.0.0/0 interface=" + std::wstring(name) + L" nexthop=" +
+           Ipv4Text(gateway);
+}
+
+ReadBack CompareRestored(const Snapshot& snapshot, const AdapterRead& read) {
+    if (!snapshot.dhcp) return CompareSetup(SetupOf(snapshot), read);
+    ReadBack readBack = CompareDhcp(read);
+    // Back on DHCP is back as it was, lease or not.
+    std::erase_if(readBack.differences, [](const Difference& d) { return d.kind == Difference::Kind::NoLease; });
+    return readBack;
+}
