@@ -36,21 +36,22 @@ constexpr std::chrono::milliseconds kLeasePatience = 10s;  // after 修改为DHC
 constexpr auto kReadBound = 10s;                           // a read of every adapter before a change
 // SendARP gives up after about 3 s without a reply.
 constexpr auto kProbeBound = 4s;
-// Keeps the window from taking input while a handler may wait, also on an early return.
+// Keeps the window from taking input while a handler may wait, also on an early return; the
+// outermost scope of a nest sets and clears it.
 class BusyScope {
 public:
-    BusyScope(FormView& view, int& depth) : view_(view), depth_(depth) {
-        if (depth_++ == 0) view_.SetBusy(true);
+    explicit BusyScope(FormView& view) : view_(view), outermost_(!view.Busy()) {
+        if (outermost_) view_.SetBusy(true);
     }
     ~BusyScope() {
-        if (--depth_ == 0) view_.SetBusy(false);
+        if (outermost_) view_.SetBusy(false);
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     FormView& view_;
-    int& depth_;
+    bool outermost_;
 };
 
 }  // namespace
@@ -74,7 +75,12 @@ FilePath Form1::SchemeFile() const { return JoinPath(program_folder_, kSchemeFil
 
 void Form1::Warn(const std::wstring& text) { view_.ShowMessage(text, MessageIcon::Warning); }
 
-void Form1::Readtxt() { ShowSchemes(ReadTextLines(fs_, SchemeFile())); }
+void Form1::Readtxt() { ShowSchemes(ReadSchemeFile()); }
+
+LoadedLines Form1::ReadSchemeFile() {
+    BusyScope busy(view_);  // the read may wait for a program that holds the file
+    return ReadTextLines(fs_, SchemeFile());
+}
 
 void Form1::ShowSchemes(const LoadedLines& loaded) {
     view_.ClearSchemeList();
@@ -90,7 +96,7 @@ void Form1::ShowSchemes(const LoadedLines& loaded) {
 
 void Form1::ReloadAfterChange(const std::wstring& added, const std::wstring& deleted) {
     std::vector<std::wstring> names = view_.SchemeNames();
-    const LoadedLines loaded = ReadTextLines(fs_, SchemeFile());
+    const LoadedLines loaded = ReadSchemeFile();
     if (loaded.state != ReadResult::State::Failed) return ShowSchemes(loaded);
     // Saved, but the new file cannot be read just now (a scanner may hold it): the list shows
     // what this change made of it, and every later action reads the file again.
@@ -118,7 +124,7 @@ void Form1::readPcNet() {
 }
 
 void Form1::ListingTick() {
-    if (busy_ > 0) return;  // a handler's wait let the timer through: the next tick comes after it
+    if (view_.Busy()) return;  // a handler's wait let the timer through: the next tick comes after it
     if (!listing_) return view_.SetListingTimer(false);
     listing_waited_ += kListingTick;
     if (!listing_->WaitFor(std::chrono::milliseconds(0)) && listing_waited_ < kListingBound) return;
@@ -145,11 +151,7 @@ Form1::~Form1() {
 }
 
 void Form1::Combo1_Click(const std::wstring& picked) {
-    LoadedLines loaded;
-    {
-        BusyScope busy(view_, busy_);  // the read may wait for a program that holds the file
-        loaded = ReadTextLines(fs_, SchemeFile());
-    }
+    const LoadedLines loaded = ReadSchemeFile();
     if (view_.Closing()) return;
     if (loaded.state == ReadResult::State::Failed) Warn(DescribeUnreadable(SchemeFile(), loaded.error, false));
     if (loaded.state != ReadResult::State::Ok) return;
@@ -160,7 +162,7 @@ void Form1::Command1_Click() {
     const std::wstring name = view_.SchemeText();
     DeleteOutcome outcome;
     {
-        BusyScope busy(view_, busy_);  // reads and the replace may wait for a program that holds the file
+        BusyScope busy(view_);  // reads and the replace may wait for a program that holds the file
         const DateTimeText now = clock_.Now();
         outcome = DeleteScheme(fs_, SchemeFile(), name, {now.date, now.time, now.fallbackDate, now.fallbackTime});
     }
@@ -185,7 +187,7 @@ void Form1::Command3_Click() {
 void Form1::Command4_Click() {
     std::optional<Snapshot> before;
     {
-        BusyScope busy(view_, busy_);
+        BusyScope busy(view_);
         before = TakeSnapshot(reader_.ReadAll(kReadBound), kWiredInterface);
     }
     if (view_.Closing()) return;
@@ -197,7 +199,7 @@ bool Form1::LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>
     BeforeStatic check;
     ArpReply reply;
     {
-        BusyScope busy(view_, busy_);
+        BusyScope busy(view_);
         const AdapterList all = reader_.ReadAll(kReadBound);
         before = TakeSnapshot(all, kWiredInterface);
         check = CheckBeforeStatic(asked, all, kWiredInterface);
@@ -242,7 +244,7 @@ Form1::LinesRun Form1::RunLines(const std::vector<std::wstring>& lines) {
 }
 
 Form1::ChangeOutcome Form1::ApplyChange(const std::vector<std::wstring>& lines, const AddressFields* asked) {
-    BusyScope busy(view_, busy_);
+    BusyScope busy(view_);
     const LinesRun run = RunLines(lines);
     if (run.closed) return {};
     // A line that failed after another changed the adapter leaves it half changed.
@@ -280,7 +282,7 @@ void Form1::Report(const ChangeOutcome& outcome, const AddressFields* asked, con
 void Form1::Restore(const Snapshot& before) {
     std::wstring problem;
     {
-        BusyScope busy(view_, busy_);
+        BusyScope busy(view_);
         const LinesRun run = RunLines(RestoreCommandLines(before, kWiredInterface));
         if (run.closed) return;
         if (!run.failed.empty()) {
@@ -333,7 +335,7 @@ Form1::Checked Form1::ReadBackAdapter(const std::function<ReadBack(const Adapter
 void Form1::Command5_Click() {
     OpenedForAdd opened;
     {
-        BusyScope busy(view_, busy_);  // the lock and the open may wait for another copy or program
+        BusyScope busy(view_);  // the lock and the open may wait for another copy or program
         opened = OpenForAdd(fs_, SchemeFile());
     }
     if (view_.Closing()) return;

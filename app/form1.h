@@ -67,6 +67,8 @@ public:
 
 private:
     [[nodiscard]] FilePath SchemeFile() const;
+    // The scheme file's lines, read with the window busy.
+    [[nodiscard]] LoadedLines ReadSchemeFile();
     // Combo1 gets the names of `loaded`, the fields their defaults.
     void ShowSchemes(const LoadedLines& loaded);
     // Readtxt after an add or a delete that was saved; a file that cannot be read just then keeps
@@ -128,5 +130,4 @@ private:
     std::unique_ptr<StartedCommand> listing_;
     bool listing_fresh_ = false;  // no older listing file was left in the folder
     std::chrono::milliseconds listing_waited_{0};
-    int busy_ = 0;  // handlers running with the window busy: a wait inside one lets timers through
 };

@@ -39,6 +39,7 @@ public:
     // While busy the window paints and shows the wait cursor; only the exit button and the close
     // box take input.
     virtual void SetBusy(bool busy) = 0;
+    [[nodiscard]] virtual bool Busy() const = 0;
     // Waits about `duration` as while busy; false when the program is being closed meanwhile.
     [[nodiscard]] virtual bool Pause(std::chrono::milliseconds duration) = 0;
     virtual void EndProgram() = 0;

@@ -45,6 +45,7 @@ public:
     bool AskYesNo(const std::wstring& text) override;
     std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override;
     void SetBusy(bool busy) override;
+    bool Busy() const override { return busy_; }
     bool Pause(std::chrono::milliseconds duration) override;
     void EndProgram() override;
     bool Closing() const override;

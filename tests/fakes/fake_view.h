@@ -78,6 +78,7 @@ public:
         answers.pop_front();
         return answer;
     }
+    bool Busy() const override { return busy; }
     void SetBusy(bool b) override {
         log.push_back(b ? L"Busy" : L"Idle");
         busy = b;
