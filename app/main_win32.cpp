@@ -23,10 +23,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    auto runner = MakeSystemCommandRunner();
-    auto reader = MakeSystemAdapterReader();
+    // Every wait below the window keeps it painting: a slow netsh, adapter read, file or lock.
+    auto runner = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
+    auto reader = MakeSystemAdapterReader(win32::WaitKeepingWindowsPainted);
     Win32FileCalls fileCalls;
-    fileCalls.pause = win32::PauseKeepingWindowsPainted;  // a file held for a moment: the window paints on
+    fileCalls.wait = win32::WaitKeepingWindowsPainted;
     auto fs = MakeWin32FileSystem(fileCalls);
     SystemClock clock;
     const std::wstring folder = win32::ProgramFolder();

@@ -13,7 +13,6 @@
 #include <optional>
 #include <vector>
 
-#include "win32/message_pump.h"
 #include "win32/system_library.h"
 #include "win32/system_text.h"
 
@@ -192,7 +191,7 @@ DWORD WINAPI RunJob(LPVOID parameter) {
 // Runs `run` on a thread of its own while the window keeps painting: the window paints while a
 // slow system answers, and each read starts afresh (Wine reads the DNS servers once per thread).
 // True when it ended within `bound`; `open` false when the program is closing.
-bool RunOnItsThread(std::function<void()> run, std::chrono::milliseconds bound, bool& open) {
+bool RunOnItsThread(win32::Wait wait, std::function<void()> run, std::chrono::milliseconds bound, bool& open) {
     auto job = std::make_shared<Job>(Job{std::move(run)});
     auto parameter = std::make_unique<std::shared_ptr<Job>>(job);
     const win32::UniqueHandle thread(::CreateThread(nullptr, 0, RunJob, parameter.get(), 0, nullptr));
@@ -203,7 +202,7 @@ bool RunOnItsThread(std::function<void()> run, std::chrono::milliseconds bound, 
     }
     (void)parameter.release();  // the thread's now
     bool ended = false;
-    open = win32::WaitKeepingWindowsPainted(thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice, [&] {
+    open = wait(thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice, [&] {
         return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
     });
     return ended;
@@ -213,6 +212,8 @@ std::wstring Unfinished(bool open) { return open ? L"读取网卡信息在等待
 
 class SystemAdapterReader final : public AdapterReader {
 public:
+    explicit SystemAdapterReader(win32::Wait wait) : wait_(wait) {}
+
     AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
         const AdapterList all = ReadAll(bound);
         if (!all.read) return Failed(all.error);
@@ -228,7 +229,7 @@ public:
         const auto run = [api, result] {
             *result = Guarded([&] { return ListNow(*api); }, AdapterList{false, {}, L"读取网卡信息时内存不足。"});
         };
-        if (!RunOnItsThread(run, bound, open)) return {false, {}, Unfinished(open)};
+        if (!RunOnItsThread(wait_, run, bound, open)) return {false, {}, Unfinished(open)};
         return *result;
     }
 
@@ -240,7 +241,7 @@ public:
             *result = Guarded([&] { return ProbeNow(*api, target, source); }, ArpReply{});
         };
         // A probe still running at the bound counts as no reply: nothing came in that time.
-        if (!RunOnItsThread(run, bound, open))
+        if (!RunOnItsThread(wait_, run, bound, open))
             return {open ? ArpReply::Outcome::NoReply : ArpReply::Outcome::Unavailable, {}};
         return *result;
     }
@@ -250,9 +251,12 @@ private:
         if (!api_) api_ = std::make_shared<const IpHelper>();
         return api_;
     }
+    win32::Wait wait_;
     std::shared_ptr<const IpHelper> api_;
 };
 
 }  // namespace
 
-std::unique_ptr<AdapterReader> MakeSystemAdapterReader() { return std::make_unique<SystemAdapterReader>(); }
+std::unique_ptr<AdapterReader> MakeSystemAdapterReader(win32::Wait wait) {
+    return std::make_unique<SystemAdapterReader>(wait);
+}

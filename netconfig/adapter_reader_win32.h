@@ -5,5 +5,7 @@
 #include <memory>
 
 #include "adapter_reader.h"
+#include "win32/wait.h"
 
-[[nodiscard]] std::unique_ptr<AdapterReader> MakeSystemAdapterReader();
+// `wait`: how a read or a probe is awaited.
+[[nodiscard]] std::unique_ptr<AdapterReader> MakeSystemAdapterReader(win32::Wait wait = win32::PlainWait);

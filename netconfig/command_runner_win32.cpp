@@ -7,7 +7,6 @@
 #include <optional>
 #include <vector>
 
-#include "win32/message_pump.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
@@ -144,8 +143,7 @@ public:
 
     bool WaitFor(std::chrono::milliseconds bound) override {
         // Short slices so the pipe is drained while the child writes (a full pipe stalls it).
-        (void)win32::WaitKeepingWindowsPainted(tree_.process(), static_cast<DWORD>(bound.count()), 50,
-                                               [this] { return Ended(); });
+        (void)calls_.wait(tree_.process(), static_cast<DWORD>(bound.count()), 50, [this] { return Ended(); });
         return finished_.has_value();
     }
 
@@ -364,4 +362,8 @@ std::unique_ptr<CommandRunner> MakeWin32CommandRunner(const Win32RunnerCalls& ca
     return std::make_unique<Win32Runner>(calls);
 }
 
-std::unique_ptr<CommandRunner> MakeSystemCommandRunner() { return MakeWin32CommandRunner({}); }
+std::unique_ptr<CommandRunner> MakeSystemCommandRunner(win32::Wait wait) {
+    Win32RunnerCalls calls;
+    calls.wait = wait;
+    return MakeWin32CommandRunner(calls);
+}

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command_runner.h"
+#include "win32/wait.h"
 
 // The calls whose documented failures tests must be able to cause, replaceable (Wine never
 // shows those failures). Windows 7 cannot
@@ -19,7 +20,9 @@ struct Win32RunnerCalls {
     // Where netsh.exe and cmd.exe are taken from: the system's native folder when empty. Tests
     // that may run on a real PC give a folder with a stand-in, so the system's are never started.
     std::wstring programFolder;
+    // How a command is awaited.
+    win32::Wait wait = win32::PlainWait;
 };
 
 [[nodiscard]] std::unique_ptr<CommandRunner> MakeWin32CommandRunner(const Win32RunnerCalls& calls);
-[[nodiscard]] std::unique_ptr<CommandRunner> MakeSystemCommandRunner();
+[[nodiscard]] std::unique_ptr<CommandRunner> MakeSystemCommandRunner(win32::Wait wait = win32::PlainWait);

@@ -3,9 +3,13 @@
 #include <sddl.h>
 
 #include "file_path.h"
+#include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
 namespace {
+
+constexpr DWORD kPatienceMs = 2000;  // another copy's change takes a moment
+constexpr DWORD kSliceMs = 100;
 
 class MutexLock final : public ChangeLock {
 public:
@@ -70,21 +74,20 @@ std::wstring ChangeLockName(const std::wstring& path) {
     return L"NetScheme.SchemeFile." + Hex(hash, 16);
 }
 
-Status LockSchemeChanges(const std::wstring& path, bool wait, const FileCalls& calls, std::unique_ptr<ChangeLock>& lock,
-                         bool& abandoned) {
+Status LockSchemeChanges(const std::wstring& path, bool patience, win32::Wait wait,
+                         std::unique_ptr<ChangeLock>& lock, bool& abandoned) {
     DWORD error = ERROR_SUCCESS;
     win32::UniqueHandle mutex = OpenChangeMutex(path, error);
     // The name belongs to an object of another kind: something other than a copy of ours holds it.
     if (error == ERROR_INVALID_HANDLE) return Status::Error(std::wstring(kLockedByAnotherProgram));
-    if (!mutex) return ErrorStatus(error);
-    DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
-    if (wait && waited == WAIT_TIMEOUT)
-        (void)calls.Retrying([&] {
-            waited = ::WaitForSingleObject(mutex.get(), 0);
-            return waited == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_SHARING_VIOLATION) : ERROR_SUCCESS;
-        });
+    if (!mutex) return Status::Error(win32::ErrorText(error));
+    // Taken by asking, not by the wait itself: a wait that is handed the mutex would take it once
+    // more, and one release would then leave it held.
+    DWORD waited = WAIT_TIMEOUT;
+    (void)wait(nullptr, patience ? kPatienceMs : 0, kSliceMs,
+               [&] { return (waited = ::WaitForSingleObject(mutex.get(), 0)) != WAIT_TIMEOUT; });
     if (waited == WAIT_TIMEOUT) return Status::Error(std::wstring(kLockedByAnotherCopy));
-    if (waited == WAIT_FAILED) return ErrorStatus(::GetLastError());
+    if (waited == WAIT_FAILED) return Status::Error(win32::ErrorText(::GetLastError()));
     abandoned = waited == WAIT_ABANDONED;  // ours now; the copy that held it ended
     lock = std::make_unique<MutexLock>(std::move(mutex));
     return Status::Ok();

@@ -4,12 +4,12 @@
 #include <memory>
 #include <string>
 
-#include "file_calls_win32.h"
 #include "file_system.h"
+#include "win32/wait.h"
 
-// Takes the lock on `path` (absolute); with `wait`, retries while another copy holds it, as
-// `calls` retries a held file. `abandoned`: the copy that held it ended, perhaps mid-change.
-[[nodiscard]] Status LockSchemeChanges(const std::wstring& path, bool wait, const FileCalls& calls,
+// Takes the lock on `path` (absolute); with `patience`, waits about 2 s through `wait` while another
+// copy holds it. `abandoned`: the copy that held it ended, perhaps mid-change.
+[[nodiscard]] Status LockSchemeChanges(const std::wstring& path, bool patience, win32::Wait wait,
                                        std::unique_ptr<ChangeLock>& lock, bool& abandoned);
 
 // The mutex's name for `path`: from its folder's identity (volume serial number and file index),

@@ -31,7 +31,7 @@ public:
         for (;;) {
             const DWORD error = attempt();
             if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
-            if (!calls_.pause(kRetryPauseMs)) return error;
+            if (!win32::PauseWith(calls_.wait, kRetryPauseMs)) return error;
         }
     }
 
@@ -47,6 +47,7 @@ public:
     // Renames a file of ours to a new kvo*.kept.kvo name beside it, which no clean-up takes for a
     // leftover; the new path, or `path` when it could not be renamed.
     [[nodiscard]] std::wstring KeepAside(const std::wstring& path);
+    [[nodiscard]] win32::Wait wait() const { return calls_.wait; }
     // Whether a file name is one NewName gives, as .tmp or .bak.
     [[nodiscard]] static bool IsOurName(std::wstring_view name);
 

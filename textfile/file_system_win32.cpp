@@ -180,7 +180,7 @@ public:
     }
 
     Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
-        return LockSchemeChanges(Absolute(file), wait, calls_, lock, abandoned);
+        return LockSchemeChanges(Absolute(file), wait, calls_.wait(), lock, abandoned);
     }
 
     Leftovers FindLeftovers(const FilePath& file) override {

@@ -6,19 +6,14 @@
 #include <memory>
 
 #include "file_system.h"
-
-// A plain wait: the file layer knows nothing of windows.
-inline bool SleepFor(DWORD milliseconds) {
-    ::Sleep(milliseconds);
-    return true;
-}
+#include "win32/wait.h"
 
 struct Win32FileCalls {
     BOOL(WINAPI* replaceFile)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) = ::ReplaceFileW;
     BOOL(WINAPI* moveFile)(LPCWSTR, LPCWSTR, DWORD) = ::MoveFileExW;
-    // How a retry waits for a file another program holds for a moment; false stops the retries
-    // (the program is being closed). The program passes a wait that keeps its window painting.
-    bool (*pause)(DWORD milliseconds) = SleepFor;
+    // How a retry waits for a file another program holds for a moment, or for another copy's
+    // lock; false stops the retries (the program is being closed).
+    win32::Wait wait = win32::PlainWait;
 };
 
 [[nodiscard]] std::unique_ptr<FileSystem> MakeWin32FileSystem(const Win32FileCalls& calls);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "wait.h"
+
 namespace win32 {
 
 // Dispatches the messages now waiting, except WM_QUIT (its exit code kept in `quit`) and
@@ -19,10 +21,8 @@ void MarkUsableWhileWaiting(HWND window, bool usable);
 // Posts a WM_QUIT held back by DispatchAllButInput.
 void PostHeldQuit(const std::optional<WPARAM>& quit);
 
-// Waits until `done` returns true, or `milliseconds` pass, or the program is being closed (a
-// WM_QUIT, posted again afterwards), while the windows keep painting and take no input. `done`
-// is asked at the start, then at least every `slice` milliseconds and whenever `object` (if
-// any) is signalled. False only when the program is being closed.
+// The program's Wait (see wait.h): it also ends when the program is being closed (a WM_QUIT,
+// posted again afterwards), while the windows keep painting and take no input.
 bool WaitKeepingWindowsPainted(HANDLE object, DWORD milliseconds, DWORD slice, const std::function<bool()>& done);
 
 // Waits about `milliseconds`, as above; false when the program is being closed meanwhile.

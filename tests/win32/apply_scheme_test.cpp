@@ -133,7 +133,7 @@ TEST_F(ApplySchemeTest, TheCloseBoxAndTheExitButtonEndTheProgramAtOnceWhileNetsh
 TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenItEnds) {
     NETSCHEME_NEEDS_SYSTEM_NETSH();  // the listing goes through cmd
     window_.reset();
-    runner_ = MakeSystemCommandRunner();
+    runner_ = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
     window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
     ASSERT_TRUE(window_->Create().ok());

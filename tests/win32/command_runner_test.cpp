@@ -78,11 +78,12 @@ BOOL WINAPI RefuseNestedJob(HANDLE, HANDLE) {
 TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedWithItsChildrenAndCountsAsFailed) {
     NETSCHEME_NEEDS_SYSTEM_NETSH();  // cmd finds netsh in the system folder
     Win32RunnerCalls withoutJob;
+    withoutJob.wait = win32::WaitKeepingWindowsPainted;
     withoutJob.assignProcessToJobObject = RefuseNestedJob;
     for (bool inJob : {true, false}) {
         SCOPED_TRACE(inJob ? "in a job of ours" : "no job of ours (Windows 7 inside another job)");
         ::DeleteFileW(log_path_.c_str());
-        auto runner = inJob ? MakeSystemCommandRunner() : MakeWin32CommandRunner(withoutJob);
+        auto runner = inJob ? MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted) : MakeWin32CommandRunner(withoutJob);
         ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
         const CommandResult result =
             RunToEnd(*runner, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 500ms);
@@ -124,7 +125,7 @@ TEST_F(CommandRunnerTest, AChildThatCannotRunOrWhoseExitCodeCannotBeReadIsAFailu
 
 TEST_F(CommandRunnerTest, StartsTheNativeNetshAndCmdAlsoAsA32BitProgram) {
     NETSCHEME_NEEDS_SYSTEM_NETSH();
-    runner_ = MakeSystemCommandRunner();
+    runner_ = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
     // To a 32-bit program on 64-bit Windows, System32 is SysWOW64: there netsh is Wine's stub.
     if (wintest::RunsUnderWow64()) {
         EXPECT_NE(ReadBytes(std::filesystem::path(wintest::SystemFile(L"netsh.exe"))),
@@ -160,7 +161,7 @@ TEST_F(CommandRunnerTest, AQuitWhileWaitingEndsTheWaitAndTheCommandLetRunFinishe
 // Folders with characters that mean something to cmd; the listing must land in each one.
 TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
     NETSCHEME_NEEDS_SYSTEM_NETSH();
-    runner_ = MakeSystemCommandRunner();
+    runner_ = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
     const std::vector<std::wstring> names = {L"a b&c^d(e)", L"方案 工具", L"x%OS%y", L"100%"};
     for (const std::wstring& name : names) {
         const std::wstring folder = (folder_.path() / name).wstring();
@@ -189,7 +190,7 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
 // The IP Helper answers for this machine's own loopback ("lo" under Wine, which takes the
 // names from Linux) come apart into the snapshot without a fault, every read on its own thread.
 TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
-    const auto reader = MakeSystemAdapterReader();
+    const auto reader = MakeSystemAdapterReader(win32::WaitKeepingWindowsPainted);
     EXPECT_EQ(reader->Read(L"没有这个网卡", std::chrono::seconds(10)).outcome, AdapterRead::Outcome::NotFound);
     AdapterRead loopback = reader->Read(L"lo", std::chrono::seconds(10));
     if (loopback.outcome == AdapterRead::Outcome::NotFound)
@@ -206,7 +207,7 @@ TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
 
 // netsh writes UTF-8 where the console code page was set to it; else the OEM code page (936).
 TEST(CommandRunnerDecode, ValidUtf8IsReadAsUtf8AndAnythingElseInTheOemCodePage) {
-    const auto runner = MakeSystemCommandRunner();
+    const auto runner = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
     EXPECT_EQ(runner->DecodeOutput("\xE8\xAF\xB7\xE6\xB1\x82 ok"), L"请求 ok");
     if (wintest::OemIs936()) {
         EXPECT_EQ(runner->DecodeOutput("\xC7\xEB\xC7\xF3 ok"), L"请求 ok");

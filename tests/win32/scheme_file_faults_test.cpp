@@ -91,8 +91,8 @@ BOOL WINAPI FakeMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return ::MoveFileExW(from, to, flags);
 }
 
-bool CountPause(DWORD) {
-    ++g_pauses;
+bool CountPause(HANDLE, DWORD, DWORD, const std::function<bool()>& done) {
+    if (!done()) ++g_pauses;  // a retry's pause; a lock nobody holds is taken at the first ask
     return true;
 }
 
@@ -135,7 +135,7 @@ protected:
         Win32FileCalls calls;
         calls.replaceFile = FakeReplace;
         calls.moveFile = FakeMove;
-        calls.pause = CountPause;
+        calls.wait = CountPause;
         auto fs = MakeWin32FileSystem(calls);
         Form1 form(view_, runner_, reader_, *fs, clock_, folder_.path().wstring());
         view_.form = &form;

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "win32/message_pump.h"
 #include "app/text_prompt_win32.h"
 #include "netconfig/command_runner_win32.h"
 
@@ -205,6 +206,7 @@ inline std::wstring StandInNetsh() {
 // not find the stand-in there fails.
 inline Win32RunnerCalls StandInCalls() {
     Win32RunnerCalls calls;
+    calls.wait = win32::WaitKeepingWindowsPainted;
     const std::wstring standIn = StandInNetsh();
     calls.programFolder = standIn.substr(0, standIn.find_last_of(L'\\')) + L"\\stand-in";
     return calls;
