@@ -1,17 +1,236 @@
-// Win32 file access. Temporary file + FlushFileBuffers + ReplaceFileW for rewrites; every path is
-// made absolute first, once per call (Wine's ReplaceFileW fails on bare relative names).
+// Win32 file access, the whole of it: the calls retried while another program holds a file for a
+// moment, reads, appends, temporary files, and the replace of a rewrite with the repair of every
+// failure state Microsoft documents for ReplaceFileW. Every path is made absolute first, once per
+// call (Wine's ReplaceFileW fails on bare relative names).
 #include "file_system_win32.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "change_lock_win32.h"
-#include "file_calls_win32.h"
-#include "replace_file_win32.h"
+#include "file_path.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
 namespace {
+
+Status ErrorStatus(DWORD error) { return Status::Error(win32::ErrorText(error)); }
+
+bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsMissing(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && IsNotFound(::GetLastError());
+}
+
+DWORD ReadToEnd(HANDLE file, std::string& bytes) {
+    std::vector<char> buffer(65536);
+    for (DWORD got = 0;; bytes.append(buffer.data(), got)) {
+        if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return ::GetLastError();
+        if (got == 0) return ERROR_SUCCESS;
+    }
+}
+
+class FileCalls {
+public:
+    explicit FileCalls(const Win32FileCalls& calls) : calls_(calls) {}
+
+    // Runs attempt (an error code, ERROR_SUCCESS when done) again while another program holds
+    // the file, for about two seconds.
+    template <class Attempt>
+    [[nodiscard]] DWORD Retrying(Attempt attempt) const {
+        const ULONGLONG deadline = ::GetTickCount64() + kLockPatienceMs;
+        for (;;) {
+            const DWORD error = attempt();
+            if (error == ERROR_SUCCESS || !IsBriefLock(error) || ::GetTickCount64() >= deadline) return error;
+            if (!win32::PauseWith(calls_.wait, kRetryPauseMs)) return error;
+        }
+    }
+
+    [[nodiscard]] DWORD Replace(const std::wstring& replaced, const std::wstring& replacement,
+                                const std::wstring& backup) const;
+    // MoveFileExW with `flags`, by default replacing the target and flushed to disk.
+    [[nodiscard]] Status Move(const std::wstring& from, const std::wstring& to,
+                              DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) const;
+    // A file that does not exist counts as removed.
+    [[nodiscard]] Status Remove(const std::wstring& path) const;
+    // folder\kvo + 8 hex digits + suffix, a name nothing in the folder has yet.
+    [[nodiscard]] std::wstring NewName(const std::wstring& folder, std::wstring_view suffix);
+    // Renames a file of ours to a new kvo*.kept.kvo name beside it, which no clean-up takes for a
+    // leftover; the new path, or `path` when it could not be renamed.
+    [[nodiscard]] std::wstring KeepAside(const std::wstring& path);
+    [[nodiscard]] win32::Wait wait() const { return calls_.wait; }
+    // Whether a file name is one NewName gives, as .tmp or .bak.
+    [[nodiscard]] static bool IsOurName(std::wstring_view name);
+
+private:
+    static constexpr ULONGLONG kLockPatienceMs = 2000;  // virus scanners and indexers let go within this
+    static constexpr DWORD kRetryPauseMs = 100;
+
+    // What another program holding the file for a moment gives.
+    static bool IsBriefLock(DWORD error) {
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    }
+
+    Win32FileCalls calls_;
+    ULONGLONG sequence_ = 0;
+};
+
+DWORD FileCalls::Replace(const std::wstring& replaced, const std::wstring& replacement,
+                         const std::wstring& backup) const {
+    return Retrying([&] {
+        return calls_.replaceFile(replaced.c_str(), replacement.c_str(), backup.c_str(),
+                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                   ? ERROR_SUCCESS
+                   : ::GetLastError();
+    });
+}
+
+Status FileCalls::Move(const std::wstring& from, const std::wstring& to, DWORD flags) const {
+    const DWORD error =
+        Retrying([&] { return calls_.moveFile(from.c_str(), to.c_str(), flags) ? ERROR_SUCCESS : ::GetLastError(); });
+    return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
+}
+
+Status FileCalls::Remove(const std::wstring& path) const {
+    const DWORD error = Retrying([&] {
+        if (::DeleteFileW(path.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
+        const DWORD e = ::GetLastError();
+        return IsNotFound(e) ? static_cast<DWORD>(ERROR_SUCCESS) : e;
+    });
+    return error == ERROR_SUCCESS ? Status::Ok() : ErrorStatus(error);
+}
+
+std::wstring FileCalls::NewName(const std::wstring& folder, std::wstring_view suffix) {
+    for (;;) {
+        const ULONGLONG seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ull ^
+                               (static_cast<ULONGLONG>(::GetCurrentProcessId()) << 20) ^ ++sequence_;
+        std::wstring name = L"kvo";
+        for (int shift = 28; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(seed >> shift) & 0xF];
+        name += suffix;
+        std::wstring path = JoinPath(folder, name);
+        if (!Exists(path)) return path;
+    }
+}
+
+std::wstring FileCalls::KeepAside(const std::wstring& path) {
+    const std::wstring kept = NewName(ParentFolder(path), L".kept.kvo");
+    return Move(path, kept, MOVEFILE_WRITE_THROUGH).ok() ? kept : path;
+}
+
+bool FileCalls::IsOurName(std::wstring_view name) {
+    if (name.size() != 15 || !name.starts_with(L"kvo") || !(name.ends_with(L".tmp") || name.ends_with(L".bak")))
+        return false;
+    return std::all_of(name.begin() + 3, name.begin() + 11,
+                       [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'); });
+}
+
+// ReplaceFileW rather than a move: the scheme file keeps its identity, its permissions, attributes,
+// creation time and streams, where a moved-in file would get the folder's.
+// Where ReplaceFileW left the two files, as Microsoft's table documents it for each outcome.
+enum class Left {
+    Replaced,         // success
+    ReplaceRefused,   // any error but 1175-1177: both keep their names, no backup exists
+    BothKeepNames,    // 1175 ERROR_UNABLE_TO_REMOVE_REPLACED, 1176 with a backup name
+    OldGoneNewStays,  // 1176 without a backup name, 1177 (the old one under the backup name)
+};
+
+Left Sort(DWORD error) {
+    switch (error) {
+    case ERROR_SUCCESS: return Left::Replaced;
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: return Left::BothKeepNames;
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:  // documented as both states: the file system tells which
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: return Left::OldGoneNewStays;
+    default: return Left::ReplaceRefused;
+    }
+}
+
+// Volumes without ReplaceFileW (some FAT32 and exFAT sticks, network shares): there two renames
+// do it. Not an access denial: with REPLACEFILE_IGNORE_MERGE_ERRORS ReplaceFileW needs no
+// WRITE_DAC, so a lasting denial means the user may not write the file, and renaming around it
+// would put an unprotected file in its place.
+bool CanRenameInstead(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
+}
+
+std::optional<std::string> ReadAll(const std::wstring& path) {
+    win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file || ReadToEnd(file.get(), bytes) != ERROR_SUCCESS) return std::nullopt;
+    return bytes;
+}
+
+// The end of every replace: the backup goes only while `to` holds the schemes (ours, after a
+// replace that succeeded, or the same bytes as the backup); a missing `to` gets the old file back
+// from the backup; else the result names the file that holds the schemes. A `to` that another
+// program put there in the middle of the replace (its add creates a missing file) keeps our
+// backup beside it.
+Placement Settle(FileCalls& calls, Status status, const std::wstring& from, const std::wstring& to,
+                 const std::wstring& backup) {
+    if (!IsMissing(to)) {
+        if (backup.empty() || !Exists(backup)) return {std::move(status), {}};
+        const std::optional<std::string> old = status.ok() ? std::nullopt : ReadAll(backup);
+        if (status.ok() || (old && old == ReadAll(to))) {
+            (void)calls.Remove(backup);
+            return {std::move(status), {}};
+        }
+        // Out of the way of the next start's clean-up, which removes backups once ui.kvo is there.
+        return {std::move(status), calls.KeepAside(backup)};
+    }
+    if (status.ok()) status = ErrorStatus(ERROR_FILE_NOT_FOUND);
+    const bool backedUp = !backup.empty() && Exists(backup);
+    if (backedUp && calls.Move(backup, to).ok()) return {std::move(status), {}};
+    // The user is told to rename this file: no clean-up may remove it first.
+    return {std::move(status), calls.KeepAside(backedUp ? backup : from)};
+}
+
+// MoveFileExW cannot replace a file that is still open (a FileHold), but it can rename one that
+// shares delete: the old file goes to the backup name first.
+Placement RenameOver(FileCalls& calls, const std::wstring& from, const std::wstring& to, const std::wstring& backup,
+                     std::unique_ptr<FileHold> hold) {
+    const Status away = calls.Move(to, backup, 0);
+    const Status moved = away.ok() ? calls.Move(from, to) : away;
+    hold.reset();
+    return Settle(calls, moved, from, to, away.ok() ? backup : std::wstring());
+}
+
+// `from` and `to` absolute; `to` exists and may be written. `hold` (of `to`, or none) is let go
+// once no other program can write in between.
+Placement ReplaceInPlace(FileCalls& calls, const std::wstring& from, const std::wstring& to,
+                         std::unique_ptr<FileHold> hold) {
+    // The access ReplaceFileW opens the old file with. A file another program holds without
+    // delete sharing is found here: Wine's ReplaceFileW would leave a stray file of its own.
+    const DWORD probed = calls.Retrying([&] {
+        win32::UniqueFile probe(::CreateFileW(to.c_str(), GENERIC_READ | DELETE | SYNCHRONIZE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return probe ? ERROR_SUCCESS : ::GetLastError();
+    });
+    if (probed != ERROR_SUCCESS) return {ErrorStatus(probed), {}};
+
+    // A backup name, so that every documented failure state leaves the old file findable.
+    const std::wstring backup = calls.NewName(ParentFolder(to), L".bak");
+    const DWORD error = calls.Replace(to, from, backup);
+    if (CanRenameInstead(error)) return RenameOver(calls, from, to, backup, std::move(hold));
+    // A file removed while our handle is open is gone only once it closes: let go before
+    // looking at what the replace left.
+    hold.reset();
+    switch (Sort(error)) {
+    case Left::Replaced: return Settle(calls, Status::Ok(), from, to, backup);
+    case Left::OldGoneNewStays:  // finish the move
+        if (IsMissing(to) && calls.Move(from, to).ok()) return Settle(calls, Status::Ok(), from, to, backup);
+        return Settle(calls, ErrorStatus(error), from, to, backup);
+    case Left::ReplaceRefused:
+    case Left::BothKeepNames: return Settle(calls, ErrorStatus(error), from, to, backup);
+    }
+    return Settle(calls, ErrorStatus(error), from, to, backup);
+}
 
 using win32::UniqueFile;
 
