@@ -4,12 +4,8 @@
 #include <chrono>
 #include <string>
 
-struct DateTimeText {
-    std::wstring date;
-    std::wstring time;
-    std::wstring fallbackDate;  // the same moment as FallbackDate and FallbackTime write it
-    std::wstring fallbackTime;
-};
+#include "schemes/scheme_file.h"  // DateTimeText
+
 
 // yyyy/M/d and H:mm:ss, for when the platform cannot format the date or time.
 [[nodiscard]] std::wstring FallbackDate(unsigned year, unsigned month, unsigned day);

@@ -163,8 +163,7 @@ void Form1::Command1_Click() {
     DeleteOutcome outcome;
     {
         BusyScope busy(view_);  // reads and the replace may wait for a program that holds the file
-        const DateTimeText now = clock_.Now();
-        outcome = DeleteScheme(fs_, SchemeFile(), name, {now.date, now.time, now.fallbackDate, now.fallbackTime});
+        outcome = DeleteScheme(fs_, SchemeFile(), name, clock_.Now());
     }
     if (view_.Closing() && outcome.stranded.empty()) return;
     if (!outcome.recovery.empty()) Warn(DescribeRecovery(outcome.recovery, SchemeFile()));

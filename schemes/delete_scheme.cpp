@@ -10,7 +10,7 @@ constexpr int kAttempts = 3;  // reads of a file another program keeps changing
 
 }  // namespace
 
-DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, const DeletedWhen& when) {
+DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, const DateTimeText& when) {
     using Kind = DeleteOutcome::Kind;
     FilePath leftover;
     Recovery recovery;

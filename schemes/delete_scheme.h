@@ -33,4 +33,4 @@ struct DeleteOutcome {
 // the file since it was read, the work is done again on what it wrote, up to three reads; so
 // neither change is lost.
 [[nodiscard]] DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name,
-                                         const DeletedWhen& when);
+                                         const DateTimeText& when);

@@ -62,12 +62,12 @@ std::wstring DeletedLinePrefix(std::wstring_view date, std::wstring_view time) {
     return prefix;
 }
 
-std::string EncodedDeletedMark(const TextLines& lines, const DeletedWhen& when) {
+std::string EncodedDeletedMark(const TextLines& lines, const DateTimeText& when) {
     Codepage936 codepage;
     const std::wstring own = DeletedLinePrefix(when.date, when.time);
     const Encoded936 mark = EncodeText(lines.encoding(), own, codepage);
     if (!mark.unrepresentable && !own.starts_with(kNamePrefix)) return mark.bytes;
-    return EncodeText(lines.encoding(), DeletedLinePrefix(when.plainDate, when.plainTime), codepage).bytes;
+    return EncodeText(lines.encoding(), DeletedLinePrefix(when.fallbackDate, when.fallbackTime), codepage).bytes;
 }
 
 std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::string_view prefix) {

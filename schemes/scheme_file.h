@@ -40,14 +40,18 @@ struct FieldWrite {
 // in the platform's date or time text are dropped: they would split the line.
 [[nodiscard]] std::wstring DeletedLinePrefix(std::wstring_view date, std::wstring_view time);
 
-// When a scheme was deleted: in the user's short date and time formats, and in the plain ones.
-struct DeletedWhen {
-    std::wstring date, time, plainDate, plainTime;
+// A moment as text: in the user's short date and time formats, and in the plain ones (yyyy/M/d and
+// H:mm:ss) for where those cannot be used.
+struct DateTimeText {
+    std::wstring date;
+    std::wstring time;
+    std::wstring fallbackDate;
+    std::wstring fallbackTime;
 };
 // The mark in front of a deleted name line, encoded as the file is. The plain formats stand in
 // when the file cannot hold a character of the user's own, or when the mark would begin with
 // "name:" (a date format may): the marked line would then be listed again.
-[[nodiscard]] std::string EncodedDeletedMark(const TextLines& lines, const DeletedWhen& when);
+[[nodiscard]] std::string EncodedDeletedMark(const TextLines& lines, const DateTimeText& when);
 
 // The whole file again, every line with its own bytes and CR LF, the line at `marked` with
 // `prefix` (already encoded) in front of it.
