@@ -340,7 +340,7 @@ void Form1::Command5_Click() {
     if (view_.Closing()) return;
     if (!opened.recovery.empty()) Warn(DescribeRecovery(opened.recovery, SchemeFile()));
     if (opened.kind == OpenedForAdd::Kind::UnknownEncoding) return Warn(DescribeUnknownEncoding(SchemeFile()));
-    if (opened.kind != OpenedForAdd::Kind::Opened) return Warn(DescribeAddNotOpened(SchemeFile(), opened.detail));
+    if (opened.kind != OpenedForAdd::Kind::Opened) return Warn(DescribeAddNotOpened(SchemeFile(), opened.why));
 
     const std::wstring name = view_.PromptText(std::wstring(kAddPrompt), std::wstring(kAddPrompt));
     if (name.empty()) {

@@ -109,7 +109,7 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
                              size_t budget, bool& netshSaid) {
     std::wstring text = Shown(line) + L"\r\n";
     switch (result.outcome) {
-    case CommandResult::Outcome::NotStarted: return text + Excerpt(result.output, budget);
+    case CommandResult::Outcome::NotStarted: return text + L"无法启动：" + Excerpt(result.output, budget);
     case CommandResult::Outcome::TimedOut: text += L"超过 " + Seconds(bound) + L" 秒仍未结束，已被终止。"; break;
     case CommandResult::Outcome::Exited: text += L"退出代码 " + std::to_wstring(result.exitCode) + L"。"; break;
     case CommandResult::Outcome::Unknown:
@@ -221,7 +221,7 @@ std::wstring DescribeDifference(const Difference& d, std::chrono::milliseconds w
     switch (d.kind) {
     case Difference::Kind::ReadFailed:
         return L"无法读出网卡" + wired + L"现在的设置，不能确认更改已生效：" +
-               (d.seen.empty() ? std::wstring() : CutToColumns(Printable(d.seen[0]), 2 * kBoxColumns));
+               CutToColumns(Printable(Words(d.why)), 2 * kBoxColumns);
     case Difference::Kind::NoAdapter:
         return L"这台电脑没有名为" + wired + L"的已启用网卡，不能确认更改已生效：它可能刚被禁用或改名（" +
                std::wstring(kOpenConnections) + L"查看）。";
@@ -248,6 +248,26 @@ std::wstring DescribeDifference(const Difference& d, std::chrono::milliseconds w
 }
 
 }  // namespace
+
+std::wstring Words(const Status& why) {
+    using Reason = Status::Reason;
+    switch (why.reason()) {
+    case Reason::System: return why.detail();
+    case Reason::IsFolder: return L"这是一个文件夹，不是文件：请把它改名或移走。";
+    case Reason::ReadOnly: return L"文件带有只读属性。" + why.detail();
+    case Reason::PathTooLong:
+        return L"程序所在文件夹的路径太长：临时文件的完整路径有 " + std::to_wstring(why.number()) +
+               L" 个字符，系统最多允许 259 个。请把程序放到路径较短的文件夹中。";
+    case Reason::ChangedMeanwhile: return L"文件已被其他程序改动。";
+    case Reason::LockedByAnotherCopy: return L"另一个正在运行的本程序正在修改这个方案文件。";
+    case Reason::LockedByAnotherProgram: return L"方案文件正被另一个程序锁定。";
+    case Reason::Incomplete: return L"系统给出的网卡信息不完整（缺少网关或前缀长度）。";
+    case Reason::Unfinished: return L"读取网卡信息在等待时间内没有完成。";
+    case Reason::Closing: return L"程序正在关闭。";
+    case Reason::OutOfMemory: return L"内存不足。";
+    }
+    return why.detail();
+}
 
 size_t BoxLines(std::wstring_view text) {
     size_t lines = 0;
@@ -328,13 +348,13 @@ std::wstring DescribeNoWayBack() { return L"\r\n更改之前没能读出网卡�
 
 std::wstring DescribeRestoreFailed(const std::wstring& problem) { return L"没能完全恢复为之前的设置。\r\n" + problem; }
 
-std::wstring DescribeUnreadable(const FilePath& file, const std::wstring& detail, bool listEmptied) {
-    return L"无法读取方案文件" + QuotedPath(file) + (listEmptied ? L"，方案列表为空。\r\n" : L"。\r\n") + detail;
+std::wstring DescribeUnreadable(const FilePath& file, const Status& why, bool listEmptied) {
+    return L"无法读取方案文件" + QuotedPath(file) + (listEmptied ? L"，方案列表为空。\r\n" : L"。\r\n") + Words(why);
 }
 
-std::wstring DescribeReloadFailed(const FilePath& file, const std::wstring& detail) {
+std::wstring DescribeReloadFailed(const FilePath& file, const Status& why) {
     return L"修改已保存，但现在无法重新读取方案文件" + QuotedPath(file) +
-           L"：列表先按这次修改显示，下次操作时会再读取。\r\n" + detail;
+           L"：列表先按这次修改显示，下次操作时会再读取。\r\n" + Words(why);
 }
 
 std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, const std::wstring& name) {
@@ -344,18 +364,18 @@ std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, 
     case DeleteOutcome::Kind::Deleted: return std::wstring(kDeleted);
     case DeleteOutcome::Kind::FileMissing: return L"找不到方案文件" + quoted + L"，" + nothing + L"。";
     case DeleteOutcome::Kind::ReadFailed:
-        return L"无法读取方案文件" + quoted + L"，" + nothing + L"。\r\n" + outcome.detail;
+        return L"无法读取方案文件" + quoted + L"，" + nothing + L"。\r\n" + Words(outcome.why);
     case DeleteOutcome::Kind::NoSelection: return L"请先在“选择方案”中选出要删除的方案。" + nothing + L"。";
     case DeleteOutcome::Kind::NoSuchName:
         return L"方案文件中没有名为" + Quoted(name) + L"的方案（文件可能已被改动），" + nothing + L"。";
     case DeleteOutcome::Kind::WriteFailed:
-        return L"无法改写方案文件" + quoted + L"，" + nothing + L"，文件保持原样。\r\n" + outcome.detail +
+        return L"无法改写方案文件" + quoted + L"，" + nothing + L"，文件保持原样。\r\n" + Words(outcome.why) +
                LeftoverNote(outcome.leftover);
     case DeleteOutcome::Kind::Stranded:
         return L"无法改写方案文件" + quoted + L"，而且它没能放回原处。\r\n你的方案现在保存在" +
                QuotedPath(outcome.stranded) + L"中：请把这个文件改名为 " + std::wstring(kSchemeFileName) + L"。\r\n" +
-               outcome.detail;
-    case DeleteOutcome::Kind::Locked: return nothing + L"：" + outcome.detail + L"请稍后再试。";
+               Words(outcome.why);
+    case DeleteOutcome::Kind::Locked: return nothing + L"：" + Words(outcome.why) + L"请稍后再试。";
     case DeleteOutcome::Kind::UnknownEncoding: return DescribeUnknownEncoding(file);
     case DeleteOutcome::Kind::KeepsChanging:
         return L"方案文件" + quoted + L"在删除时一再被其他程序改动，" + nothing + L"。请关闭正在改动它的程序后再试。" +
@@ -364,8 +384,8 @@ std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, 
     return {};
 }
 
-std::wstring DescribeAddNotOpened(const FilePath& file, const std::wstring& detail) {
-    return L"无法打开或创建方案文件" + QuotedPath(file) + L"，不能添加方案。\r\n" + detail;
+std::wstring DescribeAddNotOpened(const FilePath& file, const Status& why) {
+    return L"无法打开或创建方案文件" + QuotedPath(file) + L"，不能添加方案。\r\n" + Words(why);
 }
 
 std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file) {
@@ -380,9 +400,9 @@ std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file) {
         return where + L"中含有字符 " + DescribeCharacter(block.character) +
                L"，方案文件（GBK 编码）无法保存这个字符。方案未保存。";
     case AddOutcome::Kind::WriteFailed:
-        return L"无法写入方案文件" + QuotedPath(file) + L"，方案未保存，文件保持原样。\r\n" + outcome.detail;
+        return L"无法写入方案文件" + QuotedPath(file) + L"，方案未保存，文件保持原样。\r\n" + Words(outcome.why);
     case AddOutcome::Kind::CloseFailed:
-        return L"关闭方案文件" + QuotedPath(file) + L"时出错，方案可能未完整保存。\r\n" + outcome.detail;
+        return L"关闭方案文件" + QuotedPath(file) + L"时出错，方案可能未完整保存。\r\n" + Words(outcome.why);
     }
     return {};
 }
@@ -407,7 +427,7 @@ std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file) {
     if (!recovery.unrestored.empty())
         text += L"方案文件" + QuotedPath(file) + L"不见了。上次修改被中断时留下的备份" +
                 QuotedPath(recovery.unrestored) + L"没能改回原名：它保存着你的方案，请把它改名为 " +
-                std::wstring(kSchemeFileName) + L"。\r\n" + recovery.detail + L"\r\n";
+                std::wstring(kSchemeFileName) + L"。\r\n" + Words(recovery.why) + L"\r\n";
     for (const FilePath& kept : recovery.kept)
         text += L"上次修改方案时留下的备份比现在的方案文件长，可能保存着其中没有的方案，已改名保留为" +
                 QuotedPath(kept) + L"：需要时可以用记事本打开查看。\r\n";

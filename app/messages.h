@@ -62,14 +62,16 @@ struct FailedCommand {
 // A restore that did not bring the previous setup back: `problem` says what differs or failed.
 [[nodiscard]] std::wstring DescribeRestoreFailed(const std::wstring& problem);
 
+// Why something failed, in the user's words (the system's own where it gave them).
+[[nodiscard]] std::wstring Words(const Status& why);
 // The scheme file could not be read; `listEmptied` when Combo1 was emptied for it.
-[[nodiscard]] std::wstring DescribeUnreadable(const FilePath& file, const std::wstring& detail, bool listEmptied);
+[[nodiscard]] std::wstring DescribeUnreadable(const FilePath& file, const Status& why, bool listEmptied);
 // A change was saved but the file could not be read again just then.
-[[nodiscard]] std::wstring DescribeReloadFailed(const FilePath& file, const std::wstring& detail);
+[[nodiscard]] std::wstring DescribeReloadFailed(const FilePath& file, const Status& why);
 // A delete that did not end in Deleted; `name` is the one asked for.
 [[nodiscard]] std::wstring DescribeDelete(const DeleteOutcome& outcome, const FilePath& file, const std::wstring& name);
 // The file could not be opened for an add.
-[[nodiscard]] std::wstring DescribeAddNotOpened(const FilePath& file, const std::wstring& detail);
+[[nodiscard]] std::wstring DescribeAddNotOpened(const FilePath& file, const Status& why);
 // An add that did not end in Added.
 [[nodiscard]] std::wstring DescribeAdd(const AddOutcome& outcome, const FilePath& file);
 // A scheme file whose encoding cannot be told: listed as well as it can be, never changed.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ipv4.h"
+#include "textfile/status.h"
 
 // Windows' duplicate address detection: a new address is Tentative while Windows probes for
 // another device that has it, then Preferred (in use) or Duplicate (not used).
@@ -36,8 +37,8 @@ struct AdapterState {
 struct AdapterRead {
     enum class Outcome { Read, NotFound, Failed };
     Outcome outcome = Outcome::Failed;
-    AdapterState state;  // with Read
-    std::wstring error;  // with Failed: the system's reason
+    AdapterState state;          // with Read
+    Status error = Status::Ok();  // with Failed: why
 };
 
 // Every adapter of the computer, by friendly name.
@@ -48,7 +49,7 @@ struct AdapterList {
     };
     bool read = false;
     std::vector<Named> adapters;  // when read
-    std::wstring error;           // when not: the system's reason
+    Status error = Status::Ok();  // when not: why
 };
 
 // What the link said when asked who has an address (ARP).

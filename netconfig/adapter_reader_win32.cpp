@@ -37,7 +37,7 @@ struct IpHelper {
     SendArpCall* sendArp = win32::FunctionOf<SendArpCall>(library.get(), "SendARP");
 };
 
-AdapterRead Failed(std::wstring why) { return {AdapterRead::Outcome::Failed, {}, std::move(why)}; }
+AdapterRead Failed(Status why) { return {AdapterRead::Outcome::Failed, {}, std::move(why)}; }
 
 // IPv4 only: Windows lists IPv6 DNS servers (fec0::) and gateways beside them.
 std::optional<Ipv4> Ipv4Of(const SOCKET_ADDRESS& socket) {
@@ -97,7 +97,7 @@ StoredDhcp StoredDhcpOf(const char* adapterName) {
 AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter) {
     // The gateways, the LUID and the prefix lengths came with Vista; Length says what is there.
     if (adapter.Length < offsetof(IP_ADAPTER_ADDRESSES_LH, Luid) + sizeof adapter.Luid)
-        return Failed(L"系统给出的网卡信息缺少网关等内容。");
+        return Failed(Status::Because(Status::Reason::Incomplete));
     AdapterRead read{AdapterRead::Outcome::Read, {}, {}};
     AdapterState& state = read.state;
     state.dhcpEnabled = (adapter.Flags & IP_ADAPTER_DHCP_ENABLED) != 0;
@@ -107,7 +107,7 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter)
     if (!state.connected) state.storedDhcp = StoredDhcpOf(adapter.AdapterName);
     for (const IP_ADAPTER_UNICAST_ADDRESS_LH* u = adapter.FirstUnicastAddress; u; u = u->Next) {
         if (u->Length < offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) + sizeof u->OnLinkPrefixLength)
-            return Failed(L"系统给出的地址信息缺少前缀长度。");
+            return Failed(Status::Because(Status::Reason::Incomplete));
         if (const std::optional<Ipv4> address = Ipv4Of(u->Address))
             state.addresses.push_back(
                 {*address, u->OnLinkPrefixLength, StateOf(u->DadState), u->PrefixOrigin == IpPrefixOriginManual});
@@ -119,9 +119,7 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter)
 
 AdapterList ListNow(const IpHelper& api) {
     if (!api.getAdaptersAddresses)
-        return {false,
-                {},
-                L"无法载入 iphlpapi.dll：" + win32::ErrorText(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND)};
+        return {false, {}, Status::Error(win32::ErrorText(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND))};
     // Microsoft's advice: 15 KB is enough for most computers; a larger answer says its size.
     ULONG size = 15 * 1024;
     std::vector<ULONGLONG> buffer;  // aligned for the structures
@@ -133,7 +131,7 @@ AdapterList ListNow(const IpHelper& api) {
                                           reinterpret_cast<PIP_ADAPTER_ADDRESSES_LH>(buffer.data()), &size);
     }
     if (listed == ERROR_NO_DATA) return {true, {}, {}};
-    if (listed != NO_ERROR) return {false, {}, win32::ErrorText(listed)};
+    if (listed != NO_ERROR) return {false, {}, Status::Error(win32::ErrorText(listed))};
     AdapterList list{true, {}, {}};
     for (auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES_LH*>(buffer.data()); adapter;
          adapter = adapter->Next) {
@@ -208,7 +206,7 @@ bool RunOnItsThread(win32::Wait wait, std::function<void()> run, std::chrono::mi
     return ended;
 }
 
-std::wstring Unfinished(bool open) { return open ? L"读取网卡信息在等待时间内没有完成。" : L"程序正在关闭。"; }
+Status Unfinished(bool open) { return Status::Because(open ? Status::Reason::Unfinished : Status::Reason::Closing); }
 
 class SystemAdapterReader final : public AdapterReader {
 public:
@@ -227,7 +225,7 @@ public:
         auto result = std::make_shared<AdapterList>();
         bool open = true;
         const auto run = [api, result] {
-            *result = Guarded([&] { return ListNow(*api); }, AdapterList{false, {}, L"读取网卡信息时内存不足。"});
+            *result = Guarded([&] { return ListNow(*api); }, AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
         };
         if (!RunOnItsThread(wait_, run, bound, open)) return {false, {}, Unfinished(open)};
         return *result;

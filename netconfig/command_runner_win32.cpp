@@ -316,7 +316,7 @@ public:
     std::unique_ptr<StartedCommand> Start(const CommandLine& command) override {
         const std::wstring program = ProgramFile(calls_.programFolder, command.program);
         auto fail = [&program](DWORD error) {
-            return std::make_unique<NotStarted>(L"无法启动 " + program + L"：" + win32::ErrorText(error));
+            return std::make_unique<NotStarted>(win32::ErrorText(error));  // the messages name the line
         };
         UniqueHandle outputRead, outputWrite;
         StandardHandles standard;

@@ -111,7 +111,11 @@ StaticSetup Parse(const AddressFields& fields, ReadBack& result) {
 
 std::optional<ReadBack> Unreadable(const AdapterRead& read) {
     switch (read.outcome) {
-    case AdapterRead::Outcome::Failed: return ReadBack{{{Kind::ReadFailed, {}, {read.error}}}, false};
+    case AdapterRead::Outcome::Failed: {
+        Difference failed{Kind::ReadFailed, {}, {}};
+        failed.why = read.error;
+        return ReadBack{{failed}, false};
+    }
     case AdapterRead::Outcome::NotFound: return ReadBack{{{Kind::NoAdapter, {}, {}}}, true};
     case AdapterRead::Outcome::Read: break;
     }

@@ -11,7 +11,7 @@
 
 struct Difference {
     enum class Kind {
-        ReadFailed,        // seen: the system's reason
+        ReadFailed,        // why
         NoAdapter,         // no enabled adapter has the name
         NotConnected,      // the link is down: cannot be confirmed now
         DhcpOff,           // DHCP asked, the flag is still off
@@ -35,6 +35,7 @@ struct Difference {
     std::vector<std::wstring> seen;
     Field field = Field::Ip;
     StoredDhcp stored = StoredDhcp::Unknown;
+    Status why = Status::Ok();
 };
 
 struct ReadBack {

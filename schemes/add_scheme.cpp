@@ -7,7 +7,7 @@ OpenedForAdd OpenForAdd(FileSystem& fs, const FilePath& file) {
     Status status = LockSchemeFile(fs, file, opened.lock, opened.recovery);
     if (status.ok()) status = fs.OpenForAppend(file, opened.file);
     if (!status.ok()) {
-        opened.detail = status.detail();
+        opened.why = status;
         return opened;
     }
     opened.encoding = EncodingOf(fs.ReadFile(file).bytes);
@@ -26,11 +26,11 @@ AddOutcome AppendScheme(AppendFile& file, std::wstring_view name, const AddressF
     EncodedBlock block = EncodeSchemeBlock(name, fields, codepage, encoding);
     if (block.problem != EncodedBlock::Problem::None) {
         (void)file.Close();
-        return {AddOutcome::Kind::Refused, std::move(block), {}};
+        return {AddOutcome::Kind::Refused, std::move(block), Status::Ok()};
     }
     const Status written = file.Append(block.bytes, LineEndOf(encoding));
     const Status closed = file.Close();
-    if (!written.ok()) return {AddOutcome::Kind::WriteFailed, {}, written.detail()};
-    if (!closed.ok()) return {AddOutcome::Kind::CloseFailed, {}, closed.detail()};
+    if (!written.ok()) return {AddOutcome::Kind::WriteFailed, {}, written};
+    if (!closed.ok()) return {AddOutcome::Kind::CloseFailed, {}, closed};
     return {};
 }

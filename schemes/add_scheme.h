@@ -13,7 +13,7 @@
 struct OpenedForAdd {
     enum class Kind { Opened, NotOpened, UnknownEncoding };
     Kind kind = Kind::NotOpened;
-    std::wstring detail;  // with NotOpened: why
+    Status why = Status::Ok();  // with NotOpened
     std::unique_ptr<ChangeLock> lock;
     std::unique_ptr<AppendFile> file;  // with Opened
     TextEncoding encoding = TextEncoding::Codepage936;
@@ -28,12 +28,12 @@ struct AddOutcome {
     enum class Kind {
         Added,
         Refused,      // `refusal` says which text holds what the file cannot: nothing written
-        WriteFailed,  // detail; the file is as it was
-        CloseFailed,  // detail; the block may not all be on disk
+        WriteFailed,  // why; the file is as it was
+        CloseFailed,  // why; the block may not all be on disk
     };
     Kind kind = Kind::Added;
     EncodedBlock refusal;
-    std::wstring detail;
+    Status why = Status::Ok();
 };
 
 // Appends the block of `name` and `fields` to `file` (whose text is in `encoding`), and closes it

@@ -14,12 +14,12 @@ DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_vi
     using Kind = DeleteOutcome::Kind;
     FilePath leftover;
     Recovery recovery;
-    auto done = [&](Kind kind, std::wstring detail = {}, FilePath stranded = {}) {
-        return DeleteOutcome{kind, std::move(detail), std::move(stranded), leftover, recovery};
+    auto done = [&](Kind kind, Status why = Status::Ok(), FilePath stranded = {}) {
+        return DeleteOutcome{kind, std::move(why), std::move(stranded), leftover, recovery};
     };
     std::unique_ptr<ChangeLock> lock;
     if (Status locked = LockSchemeFile(fs, file, lock, recovery); !locked.ok())
-        return done(Kind::Locked, locked.detail());
+        return done(Kind::Locked, locked);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         LoadedLines loaded = ReadTextLines(fs, file);
         if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);
@@ -34,8 +34,8 @@ DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_vi
                         loaded.lines.bytes());
         if (!written.leftover.empty()) leftover = written.leftover;
         if (written.changed) continue;
-        if (!written.stranded.empty()) return done(Kind::Stranded, written.status.detail(), written.stranded);
-        if (!written.ok()) return done(Kind::WriteFailed, written.status.detail());
+        if (!written.stranded.empty()) return done(Kind::Stranded, written.status, written.stranded);
+        if (!written.ok()) return done(Kind::WriteFailed, written.status);
         return done(Kind::Deleted);
     }
     return done(Kind::KeepsChanging);

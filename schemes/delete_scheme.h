@@ -12,17 +12,17 @@ struct DeleteOutcome {
     enum class Kind {
         Deleted,
         FileMissing,
-        ReadFailed,       // detail: the system's words
+        ReadFailed,       // why
         NoSelection,      // the name is empty and no line is exactly "name:"
         NoSuchName,       // no line is "name:" + name
-        WriteFailed,      // detail; the file is as it was
-        Stranded,         // detail; the file could not be put back: `stranded` holds the schemes
+        WriteFailed,      // why; the file is as it was
+        Stranded,         // why; the file could not be put back: `stranded` holds the schemes
         KeepsChanging,    // another program wrote the file before every attempt
-        Locked,           // detail: another copy of the program is changing the file, or why no lock
+        Locked,           // why: another copy of the program is changing the file, or why no lock
         UnknownEncoding,  // the file's encoding cannot be told: it is not rewritten
     };
     Kind kind = Kind::Deleted;
-    std::wstring detail;
+    Status why = Status::Ok();
     FilePath stranded;
     FilePath leftover;  // a temporary copy of the schemes that could not be removed after a failure
     Recovery recovery;  // what the lock's recovery undid first

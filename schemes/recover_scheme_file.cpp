@@ -26,7 +26,7 @@ void Restore(FileSystem& fs, const FilePath& file, std::vector<Leftover>& backup
         // Named to the user as the file that holds the schemes: out of every clean-up's way first.
         FilePath kept;
         recovery.unrestored = fs.KeepAside(best->path, kept).ok() ? kept : best->path;
-        recovery.detail = placed.status.detail();
+        recovery.why = placed.status;
         return;
     }
     recovery.restoredFrom = best->path;

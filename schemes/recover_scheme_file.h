@@ -9,7 +9,7 @@
 struct Recovery {
     FilePath restoredFrom;        // the backup that was put back as the missing scheme file
     FilePath unrestored;          // the backup that holds the schemes, which could not be put back
-    std::wstring detail;          // with unrestored: why
+    Status why = Status::Ok();    // with unrestored
     std::vector<FilePath> kept;   // backups longer than the scheme file, kept aside under these names
     std::vector<FilePath> stuck;  // leftovers of ours that could not be removed
     [[nodiscard]] bool empty() const {

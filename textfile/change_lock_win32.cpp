@@ -79,14 +79,14 @@ Status LockSchemeChanges(const std::wstring& path, bool patience, win32::Wait wa
     DWORD error = ERROR_SUCCESS;
     win32::UniqueHandle mutex = OpenChangeMutex(path, error);
     // The name belongs to an object of another kind: something other than a copy of ours holds it.
-    if (error == ERROR_INVALID_HANDLE) return Status::Error(std::wstring(kLockedByAnotherProgram));
+    if (error == ERROR_INVALID_HANDLE) return Status::Because(Status::Reason::LockedByAnotherProgram);
     if (!mutex) return Status::Error(win32::ErrorText(error));
     // Taken by asking, not by the wait itself: a wait that is handed the mutex would take it once
     // more, and one release would then leave it held.
     DWORD waited = WAIT_TIMEOUT;
     (void)wait(nullptr, patience ? kPatienceMs : 0, kSliceMs,
                [&] { return (waited = ::WaitForSingleObject(mutex.get(), 0)) != WAIT_TIMEOUT; });
-    if (waited == WAIT_TIMEOUT) return Status::Error(std::wstring(kLockedByAnotherCopy));
+    if (waited == WAIT_TIMEOUT) return Status::Because(Status::Reason::LockedByAnotherCopy);
     if (waited == WAIT_FAILED) return Status::Error(win32::ErrorText(::GetLastError()));
     abandoned = waited == WAIT_ABANDONED;  // ours now; the copy that held it ended
     lock = std::make_unique<MutexLock>(std::move(mutex));

@@ -15,7 +15,7 @@ struct ReadResult {
     enum class State { Ok, Missing, Failed };
     State state = State::Failed;
     std::string bytes;
-    std::wstring error;  // the platform's words, when Failed
+    Status error = Status::Ok();  // why, when Failed
 };
 
 // A file opened for appending. Append is one write at the end that starts on a line of its own
@@ -106,10 +106,6 @@ public:
     [[nodiscard]] virtual Leftovers FindLeftovers(const FilePath& file) = 0;
 };
 
-// What LockChanges says when another copy of the program keeps the lock.
-inline constexpr std::wstring_view kLockedByAnotherCopy = L"另一个正在运行的本程序正在修改这个方案文件。";
-// What it says when the lock's name is taken by something that is no copy of the program.
-inline constexpr std::wstring_view kLockedByAnotherProgram = L"方案文件正被另一个程序锁定。";
 
 // The machine's own file system.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();

@@ -142,7 +142,7 @@ public:
         const int fd = ::open(Utf8(path).c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             result.state = errno == ENOENT ? ReadResult::State::Missing : ReadResult::State::Failed;
-            result.error = ErrorText(errno);
+            result.error = Status::Error(ErrorText(errno));
             return result;
         }
         auto held = std::make_unique<PosixHold>(fd);
@@ -151,7 +151,7 @@ public:
             const ssize_t got = ::read(fd, buffer, sizeof buffer);
             if (got < 0) {
                 if (errno == EINTR) continue;
-                result.error = ErrorText(errno);
+                result.error = Status::Error(ErrorText(errno));
                 result.bytes.clear();
                 return result;
             }
@@ -218,7 +218,7 @@ public:
         if (folder->get() < 0) return Errno();
         for (int attempt = 0; ::flock(folder->get(), LOCK_EX | LOCK_NB) != 0; ++attempt) {
             if (errno != EWOULDBLOCK) return Errno();
-            if (!wait || attempt == 20) return Status::Error(std::wstring(kLockedByAnotherCopy));
+            if (!wait || attempt == 20) return Status::Because(Status::Reason::LockedByAnotherCopy);
             ::usleep(100000);
         }
         lock = std::move(folder);

@@ -237,12 +237,12 @@ using win32::UniqueFile;
 Status LastError() { return ErrorStatus(::GetLastError()); }
 
 // Opening a folder for reading or writing is denied access; the user needs to know it is one.
-std::wstring ErrorTextFor(const std::wstring& path, DWORD error) {
+Status ErrorFor(const std::wstring& path, DWORD error) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return L"这是一个文件夹，不是文件：请把它改名或移走。";
-    return win32::ErrorText(error);
+        return Status::Because(Status::Reason::IsFolder);
+    return ErrorStatus(error);
 }
 
 std::wstring Absolute(const FilePath& path) {
@@ -271,7 +271,7 @@ Status WriteAll(HANDLE file, std::string_view bytes) {
 Status RefuseReadOnly(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return Status::Error(L"文件带有只读属性。" + win32::ErrorText(ERROR_ACCESS_DENIED));
+        return Status::Because(Status::Reason::ReadOnly, win32::ErrorText(ERROR_ACCESS_DENIED));
     return Status::Ok();
 }
 
@@ -346,7 +346,7 @@ public:
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
             return handle ? ERROR_SUCCESS : ::GetLastError();
         });
-        if (error != ERROR_SUCCESS) return Status::Error(ErrorTextFor(absolute, error));
+        if (error != ERROR_SUCCESS) return ErrorFor(absolute, error);
         file = std::make_unique<Win32AppendFile>(std::move(handle));
         return Status::Ok();
     }
@@ -441,11 +441,11 @@ private:
         });
         if (error != ERROR_SUCCESS) {
             result.state = IsNotFound(error) ? ReadResult::State::Missing : ReadResult::State::Failed;
-            result.error = ErrorTextFor(absolute, error);
+            result.error = ErrorFor(absolute, error);
             return result;
         }
         if (const DWORD failed = ReadToEnd(file.get(), result.bytes); failed != ERROR_SUCCESS) {
-            result.error = win32::ErrorText(failed);
+            result.error = ErrorStatus(failed);
             result.bytes.clear();
             return result;
         }
@@ -457,9 +457,7 @@ private:
     // Beyond MAX_PATH the file calls fail, or (GetTempFileNameW under Wine) overrun their buffer.
     static Status RefuseTooLong(const std::wstring& path) {
         if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return Status::Ok();
-        return Status::Error(L"程序所在文件夹的路径太长：临时文件的完整路径有 " + std::to_wstring(path.size()) +
-                             L" 个字符，系统最多允许 " + std::to_wstring(MAX_PATH - 1) +
-                             L" 个。请把程序放到路径较短的文件夹中。");
+        return Status::Because(Status::Reason::PathTooLong, {}, path.size());
     }
 
     FileCalls calls_;

@@ -7,7 +7,7 @@
 struct LoadedLines {
     ReadResult::State state = ReadResult::State::Failed;
     TextLines lines;
-    std::wstring error;
+    Status error = Status::Ok();
 };
 
 [[nodiscard]] LoadedLines ReadTextLines(FileSystem& fs, const FilePath& path);

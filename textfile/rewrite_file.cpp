@@ -25,10 +25,10 @@ RewriteResult RewriteFile(FileSystem& fs, const FilePath& target, std::string_vi
     if (result.ok()) {
         const ReadResult now = fs.ReadAndHold(target, hold);
         if (now.state == ReadResult::State::Failed) {
-            result.status = Status::Error(now.error);
+            result.status = now.error;
         } else if (expected && (now.state == ReadResult::State::Missing || now.bytes != *expected)) {
             result.changed = true;
-            result.status = Status::Error(L"文件已被其他程序改动。");
+            result.status = Status::Because(Status::Reason::ChangedMeanwhile);
         }
     }
     if (result.ok()) {

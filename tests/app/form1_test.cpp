@@ -334,7 +334,7 @@ TEST_F(Form1Test, ClosingTheWindowDuringACommandLetsItFinishAndStartsNoMore) {
 TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     view_.fields = {L"", L"x", L"", L"", L""};
     runner_.results = {
-        {CommandResult::Outcome::NotStarted, 0, L"无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"},
+        {CommandResult::Outcome::NotStarted, 0, L"找不到文件。"},
         {CommandResult::Outcome::Unknown, 0, L"拒绝访问。"}};  // an exit code that could not be read
     form_.Command4_Click();
     ASSERT_EQ(runner_.started.size(), 3u);  // and the interface listing, for the message
@@ -342,7 +342,7 @@ TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 Source=dhcp");
     EXPECT_EQ(view_.fields, (AddressFields{L"", L"x", L"", L"", L""}));
     ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n无法启动 C:\\windows\\system32\\netsh.exe：找不到文件。"),
+    EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n无法启动：找不到文件。"),
               std::wstring::npos);
     EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n已结束，但无法读取它的结果：拒绝访问。"),
               std::wstring::npos);
@@ -428,7 +428,7 @@ TEST_F(Form1Test, ReadBackStopsAtOnceWhenWaitingCannotMendIt) {
     }
     // A read that fails is read again; Windows' stored choice says what the cable out means.
     view_.messages.clear();
-    reader_.reads = {{AdapterRead::Outcome::Failed, {}, L"拒绝访问。"}, DhcpRead(true, false)};
+    reader_.reads = {{AdapterRead::Outcome::Failed, {}, Status::Error(L"拒绝访问。")}, DhcpRead(true, false)};
     reader_.reads.back().state.storedDhcp = StoredDhcp::Off;
     form_.Command4_Click();
     EXPECT_NE(view_.messages.back().text.find(L"Windows 记下的仍是固定地址，插好网线后会恢复它"), std::wstring::npos);

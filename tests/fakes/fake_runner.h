@@ -95,7 +95,7 @@ public:
     AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
         if (log) log->push_back(L"Read:" + std::wstring(name));
         if (clock) clock->ticks += std::min(takes, bound);
-        if (takes > bound) return {AdapterRead::Outcome::Failed, {}, L"not finished"};
+        if (takes > bound) return {AdapterRead::Outcome::Failed, {}, Status::Error(L"not finished")};
         AdapterRead read = reads.empty() ? AdapterRead{} : reads.front();
         if (reads.size() > 1) reads.pop_front();
         return read;

@@ -20,12 +20,12 @@ public:
 
     ReadResult ReadFile(const FilePath& path) override {
         Step(FaultStep::Read);
-        if (Fails(FaultStep::Read)) return {ReadResult::State::Failed, {}, L"injected read fault"};
+        if (Fails(FaultStep::Read)) return {ReadResult::State::Failed, {}, Status::Error(L"injected read fault")};
         return real_.ReadFile(path);
     }
     ReadResult ReadAndHold(const FilePath& path, std::unique_ptr<FileHold>& hold) override {
         Step(FaultStep::Hold);
-        if (Fails(FaultStep::Hold)) return {ReadResult::State::Failed, {}, L"injected fault"};
+        if (Fails(FaultStep::Hold)) return {ReadResult::State::Failed, {}, Status::Error(L"injected fault")};
         return real_.ReadAndHold(path, hold);
     }
     Status OpenForAppend(const FilePath& path, std::unique_ptr<AppendFile>& file) override {

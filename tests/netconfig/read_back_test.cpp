@@ -81,7 +81,7 @@ TEST(ReadBack, EmptyFieldsAskForNothingAndOtherTextsCannotBeChecked) {
     EXPECT_TRUE(odd.Settled());  // nothing another read could change
     EXPECT_FALSE(CompareStatic({L"10.0.0.2", L"255.0.0.0", L"", L"10.0.0.1", L"x"}, DhcpRead()).Settled());
 
-    const ReadBack failed = CompareStatic({}, {AdapterRead::Outcome::Failed, {}, L"why"});
+    const ReadBack failed = CompareStatic({}, {AdapterRead::Outcome::Failed, {}, Status::Error(L"why")});
     EXPECT_EQ(Kinds(failed), std::vector<Kind>{Kind::ReadFailed});
     EXPECT_FALSE(failed.final);  // read again: it may fail for a moment during a change
     EXPECT_EQ(Kinds(CompareDhcp({AdapterRead::Outcome::NotFound, {}, {}})), std::vector<Kind>{Kind::NoAdapter});

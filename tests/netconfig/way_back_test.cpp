@@ -30,7 +30,7 @@ TEST(WayBack, AProbeOnlyFromAnAddressInTheAskedSubnetAndNeverForAnotherAdaptersA
         {Adapters(unplugged), BeforeStatic::Kind::Go},
         {Adapters(elsewhere), BeforeStatic::Kind::Go},  // the question could not leave the link
         {Adapters(StaticRead(L"192.168.1.20", 24, L"", {})), BeforeStatic::Kind::Go},  // its own address
-        {{false, {}, L"why"}, BeforeStatic::Kind::Go},
+        {{false, {}, Status::Error(L"why")}, BeforeStatic::Kind::Go},
     };
     for (const Case& c : cases) EXPECT_EQ(CheckBeforeStatic(asked, c.all, L"以太网").kind, c.kind);
     const BeforeStatic probe = CheckBeforeStatic(asked, Adapters(onLink), L"以太网");

@@ -196,7 +196,7 @@ TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
     if (loopback.outcome == AdapterRead::Outcome::NotFound)
         loopback = reader->Read(L"Loopback Pseudo-Interface 1", std::chrono::seconds(10));
     ASSERT_EQ(loopback.outcome, AdapterRead::Outcome::Read)
-        << std::string(loopback.error.begin(), loopback.error.end());
+        << std::string(loopback.error.detail().begin(), loopback.error.detail().end());
     ASSERT_EQ(loopback.state.addresses.size(), 1u);
     EXPECT_EQ(Ipv4Text(loopback.state.addresses[0].address), L"127.0.0.1");
     EXPECT_EQ(loopback.state.addresses[0].prefixLength, 8u);
