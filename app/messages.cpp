@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "box_text.h"
 #include "netconfig/interface_table.h"
 #include "netconfig/output_lines.h"
 #include "textfile/codepage936.h"
@@ -11,97 +12,15 @@ namespace {
 
 constexpr size_t kOutputLines = 3;     // box lines of each command's output, when they fit
 constexpr size_t kCommandChars = 120;  // the box wraps a command line at its spaces
-constexpr size_t kPathLineChars = 60;  // a path has no spaces to wrap at
-constexpr size_t kValueColumns = 24;   // an interface name or a field's text
-constexpr size_t kValuesShown = 5;
-constexpr std::wstring_view kCut = L"…";
 constexpr std::wstring_view kOpenConnections = L"按 Win+R，输入 ncpa.cpl，回车，在“网络连接”中";
-
-// Chinese text and the punctuation that goes with it are drawn about twice as wide as Latin.
-size_t ColumnsOf(wchar_t c) {
-    const bool wide = c == 0xB7 || (c >= 0x1100 && c <= 0x115F) || (c >= 0x2010 && c <= 0x21FF) ||
-                      (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-                      (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6);
-    return wide ? 2 : 1;
-}
-
-size_t Columns(std::wstring_view text) {
-    size_t columns = 0;
-    for (wchar_t c : text) columns += ColumnsOf(c);
-    return columns;
-}
-
-// At most `columns` wide, with "…" where cut.
-std::wstring CutToColumns(std::wstring_view text, size_t columns) {
-    if (Columns(text) <= columns) return std::wstring(text);
-    std::wstring cut;
-    for (size_t used = 0; wchar_t c : text) {
-        if (used + ColumnsOf(c) + Columns(kCut) > columns) break;
-        cut += c;
-        used += ColumnsOf(c);
-    }
-    return cut + std::wstring(kCut);
-}
-
-// Another program's words, safe in a box: a NUL would end the box's text there (a program that
-// answers in UTF-16 puts one after every Latin letter), and other control characters draw as
-// boxes or turn the text around.
-std::wstring Printable(std::wstring_view text) {
-    std::wstring shown;
-    for (wchar_t c : text) {
-        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x200E || c == 0x200F ||
-                             (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-        if (c == L'\0') continue;
-        if (c == L'\r' || c == L'\n')
-            shown += c;
-        else if (c == L'\t')
-            shown += L' ';
-        else
-            shown += control ? L'\uFFFD' : c;
-    }
-    return shown;
-}
-
-// A value from outside (a name, a field's text) as one short, printable piece.
-std::wstring Value(const std::wstring& text) {
-    std::wstring line = Printable(text);
-    std::replace(line.begin(), line.end(), L'\r', L' ');
-    std::replace(line.begin(), line.end(), L'\n', L' ');
-    return CutToColumns(line, kValueColumns);
-}
-
-// The first few values joined by "、", then how many there are.
-std::wstring List(const std::vector<std::wstring>& values) {
-    std::wstring text;
-    const size_t shown = std::min(values.size(), kValuesShown);
-    for (size_t i = 0; i < shown; ++i) text += (i ? L"、" : L"") + Value(values[i]);
-    if (shown < values.size()) text += L" 等 " + std::to_wstring(values.size()) + L" 个";
-    return text;
-}
 
 // A command line as shown: one pasted into a field may be of any length.
 std::wstring Shown(const std::wstring& line) {
     const std::wstring printable = Printable(line);
-    return printable.size() <= kCommandChars ? printable : printable.substr(0, kCommandChars) + std::wstring(kCut);
+    return printable.size() <= kCommandChars ? printable : printable.substr(0, kCommandChars) + L"…";
 }
 
 std::wstring Seconds(std::chrono::seconds bound) { return std::to_wstring(bound.count()); }
-
-// The first non-blank lines of what netsh said, within `budget` box lines, "…" where cut.
-std::wstring Excerpt(std::wstring_view said, size_t budget) {
-    const std::wstring printable = Printable(said);
-    std::wstring text;
-    size_t used = 0;
-    for (std::wstring_view line : OutputLines(printable)) {
-        while (!line.empty() && line.back() == L' ') line.remove_suffix(1);
-        if (line.empty()) continue;
-        if (used == budget) return text + (budget ? std::wstring(kCut) + L"\r\n" : L"");
-        const std::wstring shown = CutToColumns(line, (budget - used) * kBoxColumns);
-        used += BoxLines(shown);
-        text += shown + L"\r\n";
-    }
-    return text;
-}
 
 // The command line, then how it ended and what netsh said; ends with CR LF. `netshSaid` is set
 // when netsh's own words are in it.
@@ -267,34 +186,6 @@ std::wstring Words(const Status& why) {
     case Reason::OutOfMemory: return L"内存不足。";
     }
     return why.detail();
-}
-
-size_t BoxLines(std::wstring_view text) {
-    size_t lines = 0;
-    for (std::wstring_view line : OutputLines(text))
-        lines += std::max<size_t>(1, (Columns(line) + kBoxColumns - 1) / kBoxColumns);
-    return lines;
-}
-
-std::wstring Quoted(const std::wstring& text) { return L"\u201C" + text + L"\u201D"; }
-
-std::wstring QuotedPath(const FilePath& path) {
-    std::wstring text = L"\u201C";
-    size_t column = 1;
-    auto breakLine = [&] {
-        text += L"\r\n";
-        column = 0;
-    };
-    for (size_t i = 0; i < path.size();) {
-        const size_t separator = path.find_first_of(L"\\/", i);
-        const size_t end = separator == FilePath::npos ? path.size() : separator + 1;  // a part and its separator
-        if (column > 1 && column + (end - i) > kPathLineChars) breakLine();
-        for (; i < end; ++i, ++column) {
-            if (column == kPathLineChars) breakLine();
-            text += path[i];
-        }
-    }
-    return text + L"\u201D";
 }
 
 std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed, const FailureCauses& causes,

@@ -1,8 +1,7 @@
 // Every sentence the user reads: the welcome, the prompt, and what a change of the scheme file, a
 // command or the read-back of the adapter came to, as functions from outcome values to text.
-// Every box must fit a 1024 x 768 screen, so each piece is bounded (a few lines of netsh's
-// output, long paths broken into lines, a few names) and whole boxes are measured in the lines
-// they take at the box's width.
+// Each piece is bounded with box_text (a few lines of netsh's output, long paths broken into
+// lines, a few names), so that every box fits the screen.
 #pragma once
 #include <array>
 #include <chrono>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "box_text.h"
 #include "netconfig/command_runner.h"
 #include "netconfig/failure_causes.h"
 #include "netconfig/read_back.h"
@@ -23,17 +23,6 @@ inline constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称"
 inline constexpr std::wstring_view kConfigured = L"配置成功";
 inline constexpr std::wstring_view kDeleted = L"删除成功！";
 inline constexpr std::wstring_view kRestored = L"已恢复为之前的设置";
-
-// Lines a box may take, each as wide as about 48 Latin characters or 24 Chinese ones (Windows'
-// message box wraps wider; Wine's wraps at about 330 pixels).
-inline constexpr size_t kBoxColumns = 48;
-inline constexpr size_t kBoxLines = 36;
-// The lines `text` takes in a box: a CJK character counts as two Latin ones.
-[[nodiscard]] size_t BoxLines(std::wstring_view text);
-
-[[nodiscard]] std::wstring Quoted(const std::wstring& text);
-// Quoted, broken after a separator (or inside a long name) so no line of it passes 60 characters.
-[[nodiscard]] std::wstring QuotedPath(const FilePath& path);
 
 struct FailedCommand {
     std::wstring line;

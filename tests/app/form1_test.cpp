@@ -333,17 +333,15 @@ TEST_F(Form1Test, ClosingTheWindowDuringACommandLetsItFinishAndStartsNoMore) {
 
 TEST_F(Form1Test, DhcpRunsItsTwoLinesWhateverTheFieldsHoldAndLeavesThemAlone) {
     view_.fields = {L"", L"x", L"", L"", L""};
-    runner_.results = {
-        {CommandResult::Outcome::NotStarted, 0, L"找不到文件。"},
-        {CommandResult::Outcome::Unknown, 0, L"拒绝访问。"}};  // an exit code that could not be read
+    runner_.results = {{CommandResult::Outcome::NotStarted, 0, L"找不到文件。"},
+                       {CommandResult::Outcome::Unknown, 0, L"拒绝访问。"}};  // an exit code that could not be read
     form_.Command4_Click();
     ASSERT_EQ(runner_.started.size(), 3u);  // and the interface listing, for the message
     EXPECT_EQ(runner_.started[0].text, L"Netsh interface ip set address Name=以太网 Source=dhcp");
     EXPECT_EQ(runner_.started[1].text, L"Netsh interface ip Set Dns Name=以太网 Source=dhcp");
     EXPECT_EQ(view_.fields, (AddressFields{L"", L"x", L"", L"", L""}));
     ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n无法启动：找不到文件。"),
-              std::wstring::npos);
+    EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n无法启动：找不到文件。"), std::wstring::npos);
     EXPECT_NE(view_.messages[0].text.find(L"Source=dhcp\r\n已结束，但无法读取它的结果：拒绝访问。"),
               std::wstring::npos);
 
@@ -892,52 +890,6 @@ TEST_F(Form1Test, DeleteWhoseRewriteFailsAtAnyStepLeavesTheFileAsItWas) {
     std::erase(told, L'\r');
     std::erase(told, L'\n');
     EXPECT_NE(told.find(folder_ / (files[0] == "ui.kvo" ? files[1] : files[0])), std::wstring::npos);
-}
-
-TEST(FailureText, LongPathsAreBrokenIntoLinesThatFitTheBoxAndKeepEveryCharacter) {
-    const std::wstring path = L"C:\\" + std::wstring(70, L'a') + L"\\b\\" + std::wstring(30, L'c') + L"\\ui.kvo";
-    std::wstring shown = QuotedPath(path);
-    size_t longest = 0;
-    for (size_t start = 0, end; start <= shown.size(); start = end + 2) {
-        end = std::min(shown.find(L"\r\n", start), shown.size());
-        longest = std::max(longest, end - start);
-    }
-    EXPECT_LE(longest, 60u);
-    std::erase(shown, L'\r');
-    std::erase(shown, L'\n');
-    EXPECT_EQ(shown, Quoted(path));
-}
-
-// The worst boxes the commands can bring: three long Chinese answers (one in UTF-16, a NUL after
-// every letter), forty long adapter names, not elevated; every difference that can come together.
-TEST(FailureText, EveryBoxFitsTheScreenWholeAndNoAnswerCutsItShort) {
-    std::wstring sentences;
-    for (int i = 0; i < 4; ++i)
-        sentences += L"系统找不到指定的文件，请检查接口名称是否正确，然后再试一次这个操作。\r\n";
-    std::wstring utf16;
-    for (wchar_t c : std::wstring(L"The filename is incorrect.\r\n")) utf16 += std::wstring{c, L'\0'};
-    FailureCauses causes{true, false, FailureCauses::Wired::Missing,
-                         std::vector<std::wstring>(40, std::wstring(99, L'网'))};
-    const std::wstring line =
-        L"Netsh interface ip set address Name=以太网 static 192.168.100.100  255.255.255.0  192.168.100.254 ";
-    const CommandResult said{CommandResult::Outcome::Exited, 1, sentences};
-    const std::wstring box = DescribeCommandFailures(
-        {{line, said}, {line, CommandResult{CommandResult::Outcome::Exited, 1, utf16 + sentences}}, {line, said}},
-        causes, std::chrono::seconds(30));
-    EXPECT_LE(BoxLines(box), kBoxLines) << BoxLines(box);
-    EXPECT_NE(box.find(L"The filename is incorrect."), std::wstring::npos);
-    EXPECT_TRUE(box.ends_with(L"重命名）。"));  // the causes are never cut
-
-    const std::vector<std::wstring> five = {L"10.0.0.1", L"10.0.0.2", L"10.0.0.3",
-                                            L"10.0.0.4", L"10.0.0.5", L"10.0.0.6"};
-    ReadBack all;
-    for (Difference::Kind kind :
-         {Difference::Kind::DhcpOn, Difference::Kind::Conflict, Difference::Kind::PossibleConflict,
-          Difference::Kind::WrongMask, Difference::Kind::ExtraAddress, Difference::Kind::OldGateway,
-          Difference::Kind::GatewayMissing, Difference::Kind::DnsDifferent})
-        all.differences.push_back({kind, five, five});
-    all.differences.push_back({Difference::Kind::Unchecked, {std::wstring(300, L'x')}, {}, Field::Gateway});
-    EXPECT_LE(BoxLines(DescribeReadBack(all, std::chrono::seconds(5))), kBoxLines);
 }
 
 TEST_F(Form1Test, DeleteWorksBeyond32767Lines) {

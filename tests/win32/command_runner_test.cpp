@@ -2,7 +2,6 @@
 // line, the system folder as current folder, exit codes, captured OEM output, the time bound,
 // and the listing redirected by cmd into folders with awkward names.
 #include "netconfig/command_runner_win32.h"
-#include "netconfig/adapter_reader_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +82,8 @@ TEST_F(CommandRunnerTest, ACommandThatRunsTooLongIsEndedWithItsChildrenAndCounts
     for (bool inJob : {true, false}) {
         SCOPED_TRACE(inJob ? "in a job of ours" : "no job of ours (Windows 7 inside another job)");
         ::DeleteFileW(log_path_.c_str());
-        auto runner = inJob ? MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted) : MakeWin32CommandRunner(withoutJob);
+        auto runner =
+            inJob ? MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted) : MakeWin32CommandRunner(withoutJob);
         ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"1500");
         const CommandResult result =
             RunToEnd(*runner, {Program::Cmd, L"cmd.exe /c netsh interface show interface", {}}, 500ms);
@@ -185,24 +185,6 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
     std::sort(found.begin(), found.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(found, expected);
-}
-
-// The IP Helper answers for this machine's own loopback ("lo" under Wine, which takes the
-// names from Linux) come apart into the snapshot without a fault, every read on its own thread.
-TEST(SystemAdapterReader, ReadsTheLoopbackAndMissesANameNoAdapterHas) {
-    const auto reader = MakeSystemAdapterReader(win32::WaitKeepingWindowsPainted);
-    EXPECT_EQ(reader->Read(L"没有这个网卡", std::chrono::seconds(10)).outcome, AdapterRead::Outcome::NotFound);
-    AdapterRead loopback = reader->Read(L"lo", std::chrono::seconds(10));
-    if (loopback.outcome == AdapterRead::Outcome::NotFound)
-        loopback = reader->Read(L"Loopback Pseudo-Interface 1", std::chrono::seconds(10));
-    ASSERT_EQ(loopback.outcome, AdapterRead::Outcome::Read)
-        << std::string(loopback.error.detail().begin(), loopback.error.detail().end());
-    ASSERT_EQ(loopback.state.addresses.size(), 1u);
-    EXPECT_EQ(Ipv4Text(loopback.state.addresses[0].address), L"127.0.0.1");
-    EXPECT_EQ(loopback.state.addresses[0].prefixLength, 8u);
-    EXPECT_EQ(loopback.state.addresses[0].state, AddressState::Preferred);
-    EXPECT_TRUE(loopback.state.connected);
-    EXPECT_TRUE(loopback.state.gateways.empty());
 }
 
 // netsh writes UTF-8 where the console code page was set to it; else the OEM code page (936).
