@@ -65,7 +65,7 @@ std::wstring DeletedLinePrefix(std::wstring_view date, std::wstring_view time) {
 std::string EncodedDeletedMark(const TextLines& lines, const DateTimeText& when) {
     Codepage936 codepage;
     const std::wstring own = DeletedLinePrefix(when.date, when.time);
-    const Encoded936 mark = EncodeText(lines.encoding(), own, codepage);
+    const EncodedText mark = EncodeText(lines.encoding(), own, codepage);
     if (!mark.unrepresentable && !own.starts_with(kNamePrefix)) return mark.bytes;
     return EncodeText(lines.encoding(), DeletedLinePrefix(when.fallbackDate, when.fallbackTime), codepage).bytes;
 }
@@ -109,7 +109,7 @@ EncodedBlock EncodeSchemeBlock(std::wstring_view name, const AddressFields& fiel
         if (auto c = FindLineBreak(fields[f])) return refuse(EncodedBlock::Problem::LineBreak, f, *c);
 
     auto append = [&](std::wstring_view text, std::optional<Field> field) {
-        Encoded936 encoded = EncodeText(encoding, text, codepage);
+        EncodedText encoded = EncodeText(encoding, text, codepage);
         if (encoded.unrepresentable) {
             refuse(EncodedBlock::Problem::Unrepresentable, field, *encoded.unrepresentable);
             return false;

@@ -74,8 +74,8 @@ std::wstring ChangeLockName(const std::wstring& path) {
     return L"NetScheme.SchemeFile." + Hex(hash, 16);
 }
 
-Status LockSchemeChanges(const std::wstring& path, bool patience, win32::Wait wait,
-                         std::unique_ptr<ChangeLock>& lock, bool& abandoned) {
+Status LockSchemeChanges(const std::wstring& path, bool patience, win32::Wait wait, std::unique_ptr<ChangeLock>& lock,
+                         bool& abandoned) {
     DWORD error = ERROR_SUCCESS;
     win32::UniqueHandle mutex = OpenChangeMutex(path, error);
     // The name belongs to an object of another kind: something other than a copy of ours holds it.

@@ -1,5 +1,7 @@
 #include "codepage936.h"
 
+#include "text_encoding.h"
+
 namespace {
 
 bool IsPrivateUse(char32_t c) { return c >= 0xE000 && c <= 0xF8FF; }
@@ -25,22 +27,6 @@ size_t CharacterLength(std::string_view bytes, size_t i) {
     return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
 }
 
-// One code point of text starting at text[i] (a surrogate pair where wchar_t is 16 bits).
-char32_t CodePointAt(std::wstring_view text, size_t i, size_t& length) {
-    const auto c = static_cast<char32_t>(text[i]);
-    length = 1;
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const auto low = static_cast<char32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                length = 2;
-                return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-            }
-        }
-    }
-    return c;
-}
-
 }  // namespace
 
 std::wstring Codepage936::Decode(std::string_view bytes) {
@@ -63,22 +49,21 @@ std::wstring Codepage936::Decode(std::string_view bytes) {
     return out;
 }
 
-Encoded936 Codepage936::Encode(std::wstring_view text) {
-    Encoded936 result;
+EncodedText Codepage936::Encode(std::wstring_view text) {
+    EncodedText result;
     if (!HasNoBytes(text) && PlatformEncode(text, result.bytes)) return result;
 
     result.bytes.clear();
     std::string piece;
     for (size_t i = 0; i < text.size();) {
-        size_t length = 0;
-        const char32_t c = CodePointAt(text, i, length);
-        if (IsPrivateUse(c) || IsByteEscape(c) || !PlatformEncode(text.substr(i, length), piece)) {
+        const size_t start = i;
+        const char32_t c = NextCodePoint(text, i);
+        if (IsPrivateUse(c) || IsByteEscape(c) || !PlatformEncode(text.substr(start, i - start), piece)) {
             result.bytes.clear();
             result.unrepresentable = c;
             return result;
         }
         result.bytes += piece;
-        i += length;
     }
     return result;
 }
@@ -90,16 +75,7 @@ std::wstring DescribeCharacter(char32_t c) {
     std::wstring text = L"U+" + digits;
     if (c >= 0x20 && c != 0x7F && (c < 0xD800 || c > 0xDFFF)) {
         text += L" \u201C";
-        if constexpr (sizeof(wchar_t) == 2) {
-            if (c >= 0x10000) {
-                text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-                text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                text += static_cast<wchar_t>(c);
-            }
-        } else {
-            text += static_cast<wchar_t>(c);
-        }
+        AppendCodePoint(text, c);
         text += L"\u201D";
     }
     return text;

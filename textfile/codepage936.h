@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-struct Encoded936 {
+struct EncodedText {
     std::string bytes;
     std::optional<char32_t> unrepresentable;  // the first character 936 has no bytes for
 };
@@ -23,7 +23,7 @@ public:
     [[nodiscard]] std::wstring Decode(std::string_view bytes);
     // Fails (unrepresentable set, bytes empty) for the first character 936 cannot represent,
     // the stand-ins for undecodable bytes included.
-    [[nodiscard]] Encoded936 Encode(std::wstring_view text);
+    [[nodiscard]] EncodedText Encode(std::wstring_view text);
 
 private:
     // Strict whole-string conversions of the platform; false on any invalid input.

@@ -106,7 +106,6 @@ public:
     [[nodiscard]] virtual Leftovers FindLeftovers(const FilePath& file) = 0;
 };
 
-
 // The machine's own file system.
 std::unique_ptr<FileSystem> MakeSystemFileSystem();
 

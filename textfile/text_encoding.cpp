@@ -7,26 +7,6 @@ namespace {
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-void AppendCodePoint(std::wstring& text, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-            return;
-        }
-    }
-    text += static_cast<wchar_t>(c);
-}
-
-// The code point at text[i], a surrogate pair joined where wchar_t is 16 bits; i moves past it. A
-// lone surrogate comes back as itself.
-char32_t NextCodePoint(std::wstring_view text, size_t& i) {
-    char32_t c = static_cast<char32_t>(text[i++]);
-    if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
-        c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[i++]) - 0xDC00);
-    return c;
-}
-
 // The character that starts at bytes[i] and its length, or nothing when it is not valid UTF-8
 // (overlong forms, surrogates and values past U+10FFFF included).
 std::optional<char32_t> Utf8At(std::string_view bytes, size_t i, size_t& length) {
@@ -61,8 +41,8 @@ std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
     return text;
 }
 
-Encoded936 EncodeUtf16(std::wstring_view text, bool bigEndian) {
-    Encoded936 out;
+EncodedText EncodeUtf16(std::wstring_view text, bool bigEndian) {
+    EncodedText out;
     auto unit = [&](char32_t u) {
         const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
         out.bytes += bigEndian ? high : low;
@@ -82,6 +62,24 @@ Encoded936 EncodeUtf16(std::wstring_view text, bool bigEndian) {
 }
 
 }  // namespace
+
+void AppendCodePoint(std::wstring& text, char32_t c) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (c >= 0x10000) {
+            text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            return;
+        }
+    }
+    text += static_cast<wchar_t>(c);
+}
+
+char32_t NextCodePoint(std::wstring_view text, size_t& i) {
+    char32_t c = static_cast<char32_t>(text[i++]);
+    if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[i++]) - 0xDC00);
+    return c;
+}
 
 bool IsValidUtf8(std::string_view bytes) {
     for (size_t i = 0, length = 0; i < bytes.size(); i += length)
@@ -131,8 +129,8 @@ std::wstring DecodeUtf8(std::string_view bytes) {
     return text;
 }
 
-Encoded936 EncodeUtf8(std::wstring_view text) {
-    Encoded936 out;
+EncodedText EncodeUtf8(std::wstring_view text) {
+    EncodedText out;
     for (size_t i = 0; i < text.size();) {
         const char32_t c = NextCodePoint(text, i);
         if (IsSurrogate(c) || c > 0x10FFFF) return {{}, c};
@@ -166,7 +164,7 @@ std::wstring DecodeText(TextEncoding encoding, std::string_view bytes, Codepage9
     return codepage.Decode(bytes);
 }
 
-Encoded936 EncodeText(TextEncoding encoding, std::wstring_view text, Codepage936& codepage) {
+EncodedText EncodeText(TextEncoding encoding, std::wstring_view text, Codepage936& codepage) {
     switch (encoding) {
     case TextEncoding::Utf8: return EncodeUtf8(text);
     case TextEncoding::Utf16Le: return EncodeUtf16(text, false);

@@ -22,6 +22,11 @@ enum class TextEncoding { Codepage936, Utf8, Utf16Le, Utf16Be, Unknown };
 [[nodiscard]] size_t MarkLength(TextEncoding encoding, std::string_view bytes);
 // CR LF in `encoding`.
 [[nodiscard]] std::string_view LineEndOf(TextEncoding encoding);
+// The code point at text[i], a surrogate pair joined where wchar_t is 16 bits; i moves past it. A
+// lone surrogate comes back as itself.
+[[nodiscard]] char32_t NextCodePoint(std::wstring_view text, size_t& i);
+// `c` appended as one wchar_t, or as a surrogate pair where wchar_t is 16 bits.
+void AppendCodePoint(std::wstring& text, char32_t c);
 // Whether the whole of `bytes` is well-formed UTF-8.
 [[nodiscard]] bool IsValidUtf8(std::string_view bytes);
 
@@ -30,7 +35,7 @@ enum class TextEncoding { Codepage936, Utf8, Utf16Le, Utf16Be, Unknown };
 [[nodiscard]] std::wstring DecodeText(TextEncoding encoding, std::string_view bytes, Codepage936& codepage);
 // `text` in `encoding`; fails (unrepresentable set, bytes empty) for a character it cannot hold,
 // a lone surrogate (the stand-ins included) in the Unicode encodings, and everything in Unknown.
-[[nodiscard]] Encoded936 EncodeText(TextEncoding encoding, std::wstring_view text, Codepage936& codepage);
+[[nodiscard]] EncodedText EncodeText(TextEncoding encoding, std::wstring_view text, Codepage936& codepage);
 
 [[nodiscard]] std::wstring DecodeUtf8(std::string_view bytes);
-[[nodiscard]] Encoded936 EncodeUtf8(std::wstring_view text);
+[[nodiscard]] EncodedText EncodeUtf8(std::wstring_view text);

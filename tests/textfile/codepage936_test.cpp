@@ -30,7 +30,7 @@ TEST(Codepage936, SharedVectorsDecodeAndEncodeBothWays) {
     Codepage936 codepage;
     for (const Vector& v : kShared) {
         EXPECT_EQ(codepage.Decode(v.bytes), v.text) << v.bytes;
-        const Encoded936 encoded = codepage.Encode(v.text);
+        const EncodedText encoded = codepage.Encode(v.text);
         EXPECT_FALSE(encoded.unrepresentable) << v.bytes;
         EXPECT_EQ(encoded.bytes, v.bytes);
     }
@@ -70,7 +70,7 @@ TEST(Codepage936, CharactersWithoutBytesAreNamedNotBestFitted) {
         {L"\xDCFF", 0xDCFF},   {L"ok \U0001F600", 0x1F600},  // outside the BMP
     };
     for (const auto& [text, bad] : cases) {
-        const Encoded936 encoded = codepage.Encode(text);
+        const EncodedText encoded = codepage.Encode(text);
         ASSERT_TRUE(encoded.unrepresentable.has_value());
         EXPECT_EQ(*encoded.unrepresentable, bad);
         EXPECT_TRUE(encoded.bytes.empty());
