@@ -6,7 +6,6 @@
 
 #include "schemes/scheme_file.h"  // DateTimeText
 
-
 // yyyy/M/d and H:mm:ss, for when the platform cannot format the date or time.
 [[nodiscard]] std::wstring FallbackDate(unsigned year, unsigned month, unsigned day);
 [[nodiscard]] std::wstring FallbackTime(unsigned hour, unsigned minute, unsigned second);

@@ -37,7 +37,7 @@ struct AdapterState {
 struct AdapterRead {
     enum class Outcome { Read, NotFound, Failed };
     Outcome outcome = Outcome::Failed;
-    AdapterState state;          // with Read
+    AdapterState state;           // with Read
     Status error = Status::Ok();  // with Failed: why
 };
 

@@ -200,9 +200,8 @@ bool RunOnItsThread(win32::Wait wait, std::function<void()> run, std::chrono::mi
     }
     (void)parameter.release();  // the thread's now
     bool ended = false;
-    open = wait(thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice, [&] {
-        return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
-    });
+    open = wait(thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice,
+                [&] { return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; });
     return ended;
 }
 
@@ -225,7 +224,8 @@ public:
         auto result = std::make_shared<AdapterList>();
         bool open = true;
         const auto run = [api, result] {
-            *result = Guarded([&] { return ListNow(*api); }, AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
+            *result = Guarded([&] { return ListNow(*api); },
+                              AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
         };
         if (!RunOnItsThread(wait_, run, bound, open)) return {false, {}, Unfinished(open)};
         return *result;
