@@ -246,9 +246,13 @@ Form1::ChangeOutcome Form1::ApplyChange(const std::vector<std::wstring>& lines, 
     BusyScope busy(view_);
     const LinesRun run = RunLines(lines);
     if (run.closed) return {};
-    // A line that failed after another changed the adapter leaves it half changed.
-    if (!run.failed.empty())
-        return {DescribeCommandFailures(run.failed, LikelyCauses(run.timedOut), kCommandBound), run.failedAfterChange};
+    // A line that failed after another changed the adapter leaves it half changed: room for the
+    // way back in the box.
+    if (!run.failed.empty()) {
+        const size_t reserved = run.failedAfterChange ? BoxLines(DescribeWayBackOffer()) : 0;
+        return {DescribeCommandFailures(run.failed, LikelyCauses(run.timedOut), kCommandBound, reserved),
+                run.failedAfterChange};
+    }
     // An exit code is netsh's claim; the adapter's state is the truth.
     const auto patience = asked ? std::chrono::milliseconds(kStaticPatience) : kDhcpPatience;
     const Checked checked = ReadBackAdapter(

@@ -189,7 +189,7 @@ std::wstring Words(const Status& why) {
 }
 
 std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed, const FailureCauses& causes,
-                                     std::chrono::seconds bound) {
+                                     std::chrono::seconds bound, size_t reserved) {
     // Less of netsh's output for each command until the whole fits.
     for (size_t budget = kOutputLines;; --budget) {
         bool netshSaid = false;
@@ -198,7 +198,7 @@ std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed, c
             text += L"\r\n" + (command.result ? DescribeFailure(command.line, *command.result, bound, budget, netshSaid)
                                               : Shown(command.line) + L"\r\n未执行：前一条命令超时。\r\n");
         text += L"\r\n" + DescribeCauses(causes, bound, netshSaid);
-        if (budget == 0 || BoxLines(text) <= kBoxLines) return text;
+        if (budget == 0 || BoxLines(text) + reserved <= kBoxLines) return text;
     }
 }
 

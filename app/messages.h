@@ -30,9 +30,10 @@ struct FailedCommand {
 };
 
 // The whole box: each failed command with how it ended and what netsh said, then the likely
-// causes, each with what to do.
+// causes, each with what to do; `reserved` box lines are left for what is added after it.
 [[nodiscard]] std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed,
-                                                   const FailureCauses& causes, std::chrono::seconds bound);
+                                                   const FailureCauses& causes, std::chrono::seconds bound,
+                                                   size_t reserved = 0);
 
 // The box after commands that all ran, when 以太网 is not as asked: one line per difference.
 [[nodiscard]] std::wstring DescribeReadBack(const ReadBack& readBack, std::chrono::milliseconds waited);

@@ -17,10 +17,14 @@ TEST(FailureText, EveryBoxFitsTheScreenWholeAndNoAnswerCutsItShort) {
     const std::wstring line =
         L"Netsh interface ip set address Name=以太网 static 192.168.100.100  255.255.255.0  192.168.100.254 ";
     const CommandResult said{CommandResult::Outcome::Exited, 1, sentences};
-    const std::wstring box = DescribeCommandFailures(
-        {{line, said}, {line, CommandResult{CommandResult::Outcome::Exited, 1, utf16 + sentences}}, {line, said}},
-        causes, std::chrono::seconds(30));
+    const std::vector<FailedCommand> failed = {
+        {line, said}, {line, CommandResult{CommandResult::Outcome::Exited, 1, utf16 + sentences}}, {line, said}};
+    const std::wstring box = DescribeCommandFailures(failed, causes, std::chrono::seconds(30));
     EXPECT_LE(BoxLines(box), kBoxLines) << BoxLines(box);
+    // With the way back offered below it, room is left for the offer.
+    const std::wstring offer = DescribeWayBackOffer();
+    EXPECT_LE(BoxLines(DescribeCommandFailures(failed, causes, std::chrono::seconds(30), BoxLines(offer)) + offer),
+              kBoxLines);
     EXPECT_NE(box.find(L"The filename is incorrect."), std::wstring::npos);
     EXPECT_TRUE(box.ends_with(L"重命名）。"));  // the causes are never cut
 
@@ -33,7 +37,7 @@ TEST(FailureText, EveryBoxFitsTheScreenWholeAndNoAnswerCutsItShort) {
           Difference::Kind::GatewayMissing, Difference::Kind::DnsDifferent})
         all.differences.push_back({kind, five, five});
     all.differences.push_back({Difference::Kind::Unchecked, {std::wstring(300, L'x')}, {}, Field::Gateway});
-    EXPECT_LE(BoxLines(DescribeReadBack(all, std::chrono::seconds(5))), kBoxLines);
+    EXPECT_LE(BoxLines(DescribeReadBack(all, std::chrono::seconds(5)) + DescribeWayBackOffer()), kBoxLines);
 }
 
 }  // namespace
