@@ -259,10 +259,11 @@ Form1::ChangeOutcome Form1::ApplyChange(const std::vector<std::wstring>& lines, 
         [asked](const AdapterRead& read) { return asked ? CompareStatic(*asked, read) : CompareDhcp(read); }, patience);
     if (!checked.readBack.differences.empty())
         return {DescribeReadBack(checked.readBack, checked.waited), LeftWorse(checked.readBack)};
+    // Some networks have no gateway on purpose: a silent one is offered back, never a failure.
     const std::optional<Ipv4> gateway = asked ? ParseIpv4((*asked)[Field::Gateway]) : std::nullopt;
     if (gateway && !GatewayAnswers(*gateway, *ParseIpv4((*asked)[Field::Ip])))
         return {DescribeGatewaySilent(Ipv4Text(*gateway)), true};
-    return {std::wstring(kConfigured), false};
+    return {std::wstring(kConfigured), false, true};
 }
 
 bool Form1::GatewayAnswers(Ipv4 gateway, Ipv4 source) {
@@ -274,9 +275,8 @@ bool Form1::GatewayAnswers(Ipv4 gateway, Ipv4 source) {
 
 void Form1::Report(const ChangeOutcome& outcome, const AddressFields* asked, const std::optional<Snapshot>& before) {
     if (view_.Closing() || outcome.text.empty()) return;
-    if (outcome.text == kConfigured) return view_.ShowMessage(outcome.text, MessageIcon::None);
+    if (outcome.configured) return view_.ShowMessage(outcome.text, MessageIcon::None);
     if (!outcome.worse) return Warn(outcome.text);
-    // Some networks have no gateway on purpose: a silent one is offered back, never a failure.
     if (!before) return Warn(outcome.text + DescribeNoWayBack());
     if (!CanGoBack(*before, asked)) return Warn(outcome.text);
     if (view_.AskYesNo(outcome.text + DescribeWayBackOffer()) && !view_.Closing()) Restore(*before);

@@ -82,11 +82,12 @@ private:
         bool timedOut = false;
         bool closed = false;  // the window closed meanwhile: nothing more is said or started
     };
-    // The box a change ends with: "配置成功" or what went wrong, and whether the adapter was left
-    // worse than before (then the way back is offered). Empty when the window closed.
+    // The box a change ends with: "配置成功" (configured) or what went wrong, and whether the
+    // adapter was left worse than before (then the way back is offered). Empty when the window closed.
     struct ChangeOutcome {
         std::wstring text;
         bool worse = false;
+        bool configured = false;
     };
     // The last read of the read-back, what it came to and how long it took.
     struct Checked {
