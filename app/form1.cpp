@@ -11,6 +11,7 @@
 #include "netconfig/failure_causes.h"
 #include "netconfig/interface_table.h"
 #include "netconfig/listing_command.h"
+#include "netconfig/address_change.h"
 #include "netconfig/way_back.h"
 #include "schemes/add_scheme.h"
 #include "schemes/delete_scheme.h"
@@ -176,11 +177,10 @@ void Form1::Command2_Click() { view_.EndProgram(); }
 
 void Form1::Command3_Click() {
     if (view_.SchemeText().empty()) return;
-    const AddressFields asked = view_.Fields();
+    const AddressChange change{AddressChange::Kind::Static, view_.Fields()};
     std::optional<Snapshot> before;
-    if (!LookBeforeStatic(asked, before)) return;
-    const auto lines = StaticCommandLines(asked);
-    Report(ApplyChange({lines.begin(), lines.end()}, &asked), &asked, before);
+    if (!LookBeforeStatic(change.fields, before)) return;
+    Report(ApplyChange(change), &change.fields, before);
 }
 
 void Form1::Command4_Click() {
@@ -190,8 +190,7 @@ void Form1::Command4_Click() {
         before = TakeSnapshot(reader_.ReadAll(kReadBound), kWiredInterface);
     }
     if (view_.Closing()) return;
-    const auto lines = DhcpCommandLines();
-    Report(ApplyChange({lines.begin(), lines.end()}, nullptr), nullptr, before);
+    Report(ApplyChange({AddressChange::Kind::Dhcp}), nullptr, before);
 }
 
 bool Form1::LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>& before) {
@@ -213,39 +212,31 @@ bool Form1::LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>
     return view_.AskYesNo(DescribeAddressAnswered(asked[Field::Ip], reply.mac)) && !view_.Closing();
 }
 
-Form1::LinesRun Form1::RunLines(const std::vector<std::wstring>& lines) {
-    LinesRun run;
+Form1::LinesRun Form1::RunLines(const AddressChange& change) {
     // Each one awaited: the alternate DNS must be added after the preferred one is set.
-    for (const std::wstring& line : lines) {
-        // A hung netsh would keep the next ones waiting as long: they are not started.
-        if (run.timedOut) {
-            run.failed.push_back({line, std::nullopt});
+    const ChangeRun ran = runner_.RunChange(change, kCommandBound, [this] { return view_.Closing(); });
+    LinesRun run;
+    run.closed = ran.outcome == ChangeRun::Outcome::Closed;
+    if (ran.outcome == ChangeRun::Outcome::Declined) run.refused = DescribeRightsDeclined();
+    if (ran.outcome == ChangeRun::Outcome::NotElevated) run.refused = DescribeRightsNotHad(ran.why);
+    for (const ChangeRun::Line& line : ran.lines) {
+        if (line.result && HasTakenEffect(line.text, *line.result)) {
+            run.anySucceeded = true;
             continue;
         }
-        run.closed = view_.Closing();
-        if (run.closed) return run;
-        auto command = runner_.Start({Program::Netsh, line, {}});
-        run.closed = !command->WaitFor(kCommandBound) && view_.Closing();
-        if (run.closed) {
-            command->LetRun();
-            return run;
-        }
-        const CommandResult result = command->Finish();
-        if (HasTakenEffect(line, result)) {
-            run.anySucceeded = true;
-        } else {
-            run.failed.push_back({line, result});
-            run.failedAfterChange = run.failedAfterChange || run.anySucceeded;
-        }
-        run.timedOut = result.outcome == CommandResult::Outcome::TimedOut;
+        run.failed.push_back({line.text, line.result});
+        run.failedAfterChange = run.failedAfterChange || run.anySucceeded;
+        run.timedOut = run.timedOut || (line.result && line.result->outcome == CommandResult::Outcome::TimedOut);
     }
     return run;
 }
 
-Form1::ChangeOutcome Form1::ApplyChange(const std::vector<std::wstring>& lines, const AddressFields* asked) {
+Form1::ChangeOutcome Form1::ApplyChange(const AddressChange& change) {
+    const AddressFields* asked = change.kind == AddressChange::Kind::Static ? &change.fields : nullptr;
     BusyScope busy(view_);
-    const LinesRun run = RunLines(lines);
+    const LinesRun run = RunLines(change);
     if (run.closed) return {};
+    if (!run.refused.empty()) return {run.refused, false};
     // A line that failed after another changed the adapter leaves it half changed: room for the
     // way back in the box.
     if (!run.failed.empty()) {
@@ -286,21 +277,23 @@ void Form1::Restore(const Snapshot& before) {
     std::wstring problem;
     {
         BusyScope busy(view_);
-        const LinesRun run = RunLines(RestoreCommandLines(before, kWiredInterface));
+        const LinesRun run = RunLines({AddressChange::Kind::Restore, {}, before});
         if (run.closed) return;
-        if (!run.failed.empty()) {
+        if (!run.refused.empty()) {
+            problem = run.refused;
+        } else if (!run.failed.empty()) {
             problem = DescribeCommandFailures(run.failed, LikelyCauses(run.timedOut), kCommandBound);
         } else {
             const auto compare = [&before](const AdapterRead& read) { return CompareRestored(before, read); };
             const auto patience = before.dhcp ? kDhcpPatience : std::chrono::milliseconds(kStaticPatience);
             Checked checked = ReadBackAdapter(compare, patience);
             // Windows may keep a default gateway the snapshot did not have.
-            std::vector<std::wstring> removals;
+            AddressChange removal{AddressChange::Kind::RemoveGateways};
             for (Ipv4 gateway : checked.last.state.gateways)
                 if (!before.dhcp &&
                     std::find(before.gateways.begin(), before.gateways.end(), gateway) == before.gateways.end())
-                    removals.push_back(RemoveGatewayLine(gateway, kWiredInterface));
-            if (!removals.empty() && !RunLines(removals).closed) checked = ReadBackAdapter(compare, patience);
+                    removal.gateways.push_back(gateway);
+            if (!removal.gateways.empty() && !RunLines(removal).closed) checked = ReadBackAdapter(compare, patience);
             if (!checked.readBack.differences.empty()) problem = DescribeReadBack(checked.readBack, checked.waited);
         }
     }

@@ -15,6 +15,7 @@
 #include "netconfig/command_runner.h"
 #include "netconfig/failure_causes.h"
 #include "netconfig/read_back.h"
+#include "netconfig/address_change.h"
 #include "netconfig/way_back.h"
 #include "textfile/file_path.h"
 #include "textfile/file_system.h"
@@ -80,7 +81,8 @@ private:
         bool anySucceeded = false;
         bool failedAfterChange = false;  // a line failed after an earlier one changed the adapter
         bool timedOut = false;
-        bool closed = false;  // the window closed meanwhile: nothing more is said or started
+        bool closed = false;   // the window closed meanwhile: nothing more is said or started
+        std::wstring refused;  // administrator rights could not be had: what to tell; nothing ran
     };
     // The box a change ends with: "配置成功" (configured) or what went wrong, and whether the
     // adapter was left worse than before (then the way back is offered). Empty when the window closed.
@@ -98,10 +100,10 @@ private:
     // Reads every adapter before a static setup (the snapshot); false when the change must not go
     // ahead: another adapter has the address, or a device answers for it and the user says 否.
     [[nodiscard]] bool LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>& before);
-    // Each line through netsh in order, each awaited.
-    [[nodiscard]] LinesRun RunLines(const std::vector<std::wstring>& lines);
-    // Runs the lines, reads 以太网 back (as `asked`, or on DHCP when null), then asks the gateway.
-    [[nodiscard]] ChangeOutcome ApplyChange(const std::vector<std::wstring>& lines, const AddressFields* asked);
+    // The change's lines through netsh in order, each awaited, here or in an elevated copy.
+    [[nodiscard]] LinesRun RunLines(const AddressChange& change);
+    // Runs the change, reads 以太网 back (as asked, or on DHCP), then asks the gateway.
+    [[nodiscard]] ChangeOutcome ApplyChange(const AddressChange& change);
     // Whether the gateway answers an ARP question from the new address (or cannot be asked here).
     [[nodiscard]] bool GatewayAnswers(Ipv4 gateway, Ipv4 source);
     // Shows how the change ended, with the way back to `before` where it left things worse.

@@ -235,6 +235,13 @@ std::wstring DescribeWayBackOffer() {
            L"（只恢复 IPv4 地址、子网掩码、网关和 DNS；IPv6、DNS 后缀、WINS 和跃点数本来就没有改动。）";
 }
 
+std::wstring DescribeRightsDeclined() { return L"未获得管理员权限，网络设置没有更改。"; }
+
+std::wstring DescribeRightsNotHad(const Status& why) {
+    return L"无法取得管理员权限，网络设置没有更改：" + Words(why) +
+           L"\r\n请关闭本程序，右键点击程序 → 以管理员身份运行。";
+}
+
 std::wstring DescribeNoWayBack() { return L"\r\n更改之前没能读出网卡的设置，所以无法恢复为之前的设置。"; }
 
 std::wstring DescribeRestoreFailed(const std::wstring& problem) { return L"没能完全恢复为之前的设置。\r\n" + problem; }

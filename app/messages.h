@@ -49,6 +49,10 @@ struct FailedCommand {
 [[nodiscard]] std::wstring DescribeWayBackOffer();
 // Added instead where the setup before the change could not be read.
 [[nodiscard]] std::wstring DescribeNoWayBack();
+// The prompt for administrator rights was declined: nothing was changed.
+[[nodiscard]] std::wstring DescribeRightsDeclined();
+// Administrator rights could not be asked for or had: the system's reason and what to do.
+[[nodiscard]] std::wstring DescribeRightsNotHad(const Status& why);
 // A restore that did not bring the previous setup back: `problem` says what differs or failed.
 [[nodiscard]] std::wstring DescribeRestoreFailed(const std::wstring& problem);
 

@@ -491,6 +491,22 @@ TEST_F(Form1Test, ADeviceThatAnswersOrASilentGatewayAsksFirstAndTheWayBackRestor
     EXPECT_TRUE(view_.messages.empty());
 }
 
+// The rights are asked for on the click: declined, nothing runs and no diagnosis is made.
+TEST_F(Form1Test, ADeclinedPromptForRightsChangesNothingAndSaysSo) {
+    view_.schemeText = L"home";
+    for (const auto outcome : {ChangeRun::Outcome::Declined, ChangeRun::Outcome::NotElevated}) {
+        runner_.refuse = outcome;
+        view_.messages.clear();
+        form_.Command3_Click();
+        form_.Command4_Click();
+        EXPECT_TRUE(runner_.started.empty());  // not even the listing of the diagnosis
+        ASSERT_EQ(view_.messages.size(), 2u);
+        EXPECT_EQ(view_.messages[0].text == L"未获得管理员权限，网络设置没有更改。",
+                  outcome == ChangeRun::Outcome::Declined);
+        EXPECT_NE(view_.messages[1].text.find(L"网络设置没有更改"), std::wstring::npos);
+    }
+}
+
 // --- adapter discovery ---------------------------------------------------------------------
 
 TEST_F(Form1Test, ListingIsStartedBeforeTheWelcomeAndReadWhenFinishedThenRemoved) {

@@ -34,6 +34,12 @@ public:
         return std::make_unique<Started>(*this, command, result, std::exchange(runningFor, 0));
     }
     bool RunsElevated() const override { return elevated; }
+    std::optional<ChangeRun::Outcome> refuse;  // Declined or NotElevated: as a prompt for rights ends
+    ChangeRun RunChange(const AddressChange& change, std::chrono::milliseconds bound,
+                        const std::function<bool()>& closing) override {
+        if (refuse) return {*refuse, {}, Status::Error(L"系统拒绝。")};
+        return CommandRunner::RunChange(change, bound, closing);
+    }
     std::wstring DecodeOutput(std::string_view bytes) const override { return Codepage936().Decode(bytes); }
 
 private:
