@@ -6,6 +6,7 @@
 #include "main_window_win32.h"
 #include "netconfig/adapter_reader_win32.h"
 #include "netconfig/command_runner_win32.h"
+#include "netconfig/elevation_win32.h"
 #include "textfile/file_system_win32.h"
 #include "win32/message_pump.h"
 #include "win32/system_library.h"
@@ -19,6 +20,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     else
         ::SetDllDirectoryW(L"");
     ::SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+
+    // The elevated copy that runs a change's lines for a window without the rights: no window.
+    const std::vector<std::wstring> words = CommandLineWords(::GetCommandLineW());
+    if (words.size() > 1 && words[1] == kElevatedMode)
+        return RunElevatedCopy(std::vector<std::wstring>(words.begin() + 2, words.end()));
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -93,7 +93,9 @@ RECT PlacementOf(const ControlSpec& spec, int dpi) {
 
 MainWindow::MainWindow(CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock,
                        ProgramPlace place, DpiFunctions dpiFunctions)
-    : form_(*this, runner, reader, fs, clock, std::move(place)), dpi_functions_(std::move(dpiFunctions)) {}
+    : form_(*this, runner, reader, fs, clock, std::move(place)),
+      asks_for_rights_(runner.AsksForRights()),
+      dpi_functions_(std::move(dpiFunctions)) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
@@ -226,6 +228,10 @@ void MainWindow::CreateRemainingControls() {
         combo2_edit_ = info.hwndItem, combo2_list_ = info.hwndList;
     ApplyFonts(false);  // hidden: nothing to repaint yet
     FitComboHeights(dpi_);
+    // Windows' sign that a click will ask for administrator rights.
+    if (asks_for_rights_)
+        for (ControlId id : {ControlId::Command3, ControlId::Command4})
+            ::SendMessageW(Control(id), BCM_SETSHIELD, 0, TRUE);
 }
 
 void MainWindow::EnsureAllControls() {

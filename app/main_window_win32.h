@@ -84,6 +84,7 @@ private:
     void RestoreFocus();
 
     Form1 form_;
+    bool asks_for_rights_;  // the apply and DHCP buttons carry the shield
     DpiFunctions dpi_functions_;
     HWND hwnd_ = nullptr;
     win32::UniqueWindow owner_;  // hidden: owning the window keeps it off the taskbar

@@ -184,6 +184,9 @@ std::wstring Words(const Status& why) {
     case Reason::Unfinished: return L"读取网卡信息在等待时间内没有完成。";
     case Reason::Closing: return L"程序正在关闭。";
     case Reason::OutOfMemory: return L"内存不足。";
+    case Reason::NotPlainAddress:
+        return L"只有 a.b.c.d 形式的地址或空白的框才能这样以管理员身份应用，请检查五个地址框。";
+    case Reason::NoAnswer: return L"以管理员身份运行的本程序副本没有应答。";
     }
     return why.detail();
 }

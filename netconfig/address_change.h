@@ -11,9 +11,9 @@
 struct AddressChange {
     enum class Kind { Static, Dhcp, Restore, RemoveGateways };
     Kind kind = Kind::Dhcp;
-    AddressFields fields;        // Static: the five field texts
-    Snapshot snapshot;           // Restore
-    std::vector<Ipv4> gateways;  // RemoveGateways
+    AddressFields fields{};        // Static: the five field texts
+    Snapshot snapshot{};           // Restore
+    std::vector<Ipv4> gateways{};  // RemoveGateways
 };
 
 // The netsh lines of the change, in the order they run.

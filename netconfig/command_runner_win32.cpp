@@ -1,5 +1,7 @@
 #include "command_runner_win32.h"
 
+#include "elevation_win32.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -338,18 +340,17 @@ public:
 
     std::wstring DecodeOutput(std::string_view bytes) const override { return DecodeOem(bytes); }
 
-    bool RunsElevated() const override {
-        // The Administrators group counts only where it is enabled in the token: not in the
-        // filtered token UAC gives a program started without "以管理员身份运行".
-        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-        PSID administrators = nullptr;
-        if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                        &administrators))
-            return true;  // unknown: claim nothing
-        BOOL member = TRUE;
-        if (!::CheckTokenMembership(nullptr, administrators, &member)) member = TRUE;
-        ::FreeSid(administrators);
-        return member != FALSE;
+    bool RunsElevated() const override { return TokenIsElevated(); }
+
+    bool AsksForRights() const override { return !TokenIsElevated() && UacIsOn(); }
+
+    // Not elevated where Windows asks for rights: the lines run in an elevated copy, one prompt a
+    // change. Elevated, or UAC off (nothing to ask; the lines fail and the diagnosis says why): here.
+    ChangeRun RunChange(const AddressChange& change, std::chrono::milliseconds bound,
+                        const std::function<bool()>& closing) override {
+        if (!AsksForRights()) return CommandRunner::RunChange(change, bound, closing);
+        return RunChangeElevated(change, bound, closing, calls_.wait,
+                                 calls_.elevatedExe.empty() ? win32::ProgramFile() : calls_.elevatedExe);
     }
 
 private:

@@ -19,6 +19,8 @@ public:
         Unfinished,              // it did not finish in the time allowed
         Closing,                 // the program is being closed
         OutOfMemory,
+        NotPlainAddress,  // a value that is no a.b.c.d address cannot be handed to an elevated copy
+        NoAnswer,         // the elevated copy did not answer
     };
 
     Status() = default;  // ok

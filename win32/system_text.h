@@ -11,6 +11,8 @@ std::wstring ErrorText(DWORD code);
 
 // The folder that holds the running exe, without a trailing separator.
 std::wstring ProgramFolder();
+// The exe's own path.
+std::wstring ProgramFile();
 
 // The system directory (System32), without a trailing separator.
 std::wstring SystemFolder();

@@ -14,13 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring ProgramPath() {
-    const std::string built = NETSCHEME_EXE;  // a Unix path when cross-built: Wine's Z: drive
-    std::wstring path(built.begin(), built.end());
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path.front() == L'\\' ? L"Z:" + path : path;
-}
-
 std::vector<std::wstring> ComboItems(HWND combo) {
     std::vector<std::wstring> items;
     const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -85,7 +78,7 @@ TEST(Program, LoadsNoDllPlantedInItsFolder) {
     NETSCHEME_NEEDS_SYSTEM_NETSH();  // the exe starts its listing
     TempFolder folder;
     const std::wstring exe = folder / "netscheme.exe";
-    ASSERT_TRUE(::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(wintest::BuiltExe().c_str(), exe.c_str(), FALSE));
     wchar_t self[MAX_PATH] = L"";
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring planted = std::filesystem::path(self).parent_path() / "planted_dll.dll";
@@ -116,7 +109,7 @@ TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
         SCOPED_TRACE(folder);
         std::filesystem::create_directories(folder);
         const std::wstring exe = (folder / "netscheme.exe").wstring();
-        ASSERT_TRUE(::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(wintest::BuiltExe().c_str(), exe.c_str(), FALSE));
         WriteBytes(folder / "ui.kvo", "name:home\r\nIP:192.168.1.20\r\n");
         WriteBytes(folder / "ls.txt", "left over\r\n");
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -220,6 +221,14 @@ inline std::optional<std::string> WhyNoSystemStandIn() {
     if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
         return "not in a Wine prefix: on a real PC the system's netsh and cmd are never started";
     return std::nullopt;
+}
+
+// The exe the build made, as Windows names it (a Unix path when cross-built: Wine's Z: drive).
+inline std::wstring BuiltExe() {
+    const std::string built = NETSCHEME_EXE;
+    std::wstring path(built.begin(), built.end());
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path.front() == L'\\' ? L"Z:" + path : path;
 }
 
 // Chinese words from another program come through only where the OEM code page holds them.
