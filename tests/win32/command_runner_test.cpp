@@ -122,7 +122,7 @@ TEST_F(CommandRunnerTest, AChildThatCannotRunOrWhoseExitCodeCannotBeReadIsAFailu
     EXPECT_EQ(unread.outcome, CommandResult::Outcome::Unknown);
     EXPECT_FALSE(unread.Succeeded());
     ::Sleep(300);
-    EXPECT_EQ(Log().size(), 3u);  // only the second one ran: its line, folder and "printed"
+    EXPECT_EQ(Log().size(), 4u);  // only the second one ran: its line, folder, parent and "printed"
 }
 
 TEST_F(CommandRunnerTest, StartsTheNativeNetshAndCmdAlsoAsA32BitProgram) {

@@ -7,6 +7,7 @@
 #include "app/main_window_win32.h"
 #include "fakes/temp_folder.h"
 #include "win32/system_text.h"
+#include "win32/unique_handle.h"
 #include "win32/system_library.h"
 #include "window_helpers.h"
 
@@ -168,6 +169,98 @@ TEST(Program, StartsUpFromAFolderWithAnAwkwardName) {
     const auto lines = wintest::ReadLogLines(root / "netsh.log");
     EXPECT_NE(std::find(lines.begin(), lines.end(), L"line:netsh interface show interface  "), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), L"line:netsh.exe interface show interface"), lines.end());
+}
+
+// Windows' default, which Wine's prefix turns off, for as long as it lives.
+class UacOn {
+public:
+    UacOn() {
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", 0,
+                          nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+        DWORD size = sizeof old_;
+        had_ = ::RegQueryValueExW(key_, L"EnableLUA", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+               ERROR_SUCCESS;
+        const DWORD on = 1;
+        ::RegSetValueExW(key_, L"EnableLUA", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+    }
+    ~UacOn() {
+        if (had_)
+            ::RegSetValueExW(key_, L"EnableLUA", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+        else
+            ::RegDeleteValueW(key_, L"EnableLUA");
+        ::RegCloseKey(key_);
+    }
+    UacOn(const UacOn&) = delete;
+    UacOn& operator=(const UacOn&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+// Started with the limited token an administrator's double-click gives (Wine runs every program
+// with its full token), 修改为DHCP runs its lines in a second process of the same exe, and the
+// window shows netsh's Chinese words as it would have itself; no process is left behind.
+TEST(Program, WithoutRightsAClickRunsTheLinesInAnElevatedCopyOfItself) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();
+    HANDLE own = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own));
+    const win32::UniqueHandle ownToken(own);
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (!::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size))
+        GTEST_SKIP() << "this Wine gives no linked token";
+    const win32::UniqueHandle linkedToken(linked.LinkedToken);
+    HANDLE primary = nullptr;
+    ASSERT_TRUE(::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                                   &primary));
+    const win32::UniqueHandle limited(primary);
+    const UacOn uac;
+
+    TempFolder root;
+    const std::wstring exe = root / "netscheme.exe";
+    ASSERT_TRUE(::CopyFileW(wintest::BuiltExe().c_str(), exe.c_str(), FALSE));
+    wintest::ScopedVariable log(L"NETSH_STANDIN_LOG", root / "netsh.log");
+    wintest::ScopedVariable said(L"NETSH_STANDIN_OUTPUT", L"请求的操作需要提升。");
+    wintest::ScopedVariable failed(L"NETSH_STANDIN_EXIT", L"1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring line = L"\"" + exe + L"\"";
+    ASSERT_TRUE(::CreateProcessAsUserW(limited.get(), exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                       root.path().wstring().c_str(), &startup, &info));
+    const win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    std::vector<wintest::SeenDialog> seen;
+    {
+        wintest::DialogWatcher watcher({}, info.dwProcessId);
+        HWND main = nullptr;
+        ASSERT_TRUE(
+            WaitFor([&] { return (main = wintest::FindTopLevel(info.dwProcessId, kMainWindowClass)) != nullptr; }));
+        ::PostMessageW(::GetDlgItem(main, static_cast<int>(ControlId::Command4)), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return watcher.Seen().size() == 2; }, 30s));
+        seen = watcher.Seen();
+        ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    EXPECT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(seen.size(), 2u);  // the welcome, then the change's
+    EXPECT_NE(
+        seen[1].text.find(L"Netsh interface ip set address Name=以太网 Source=dhcp\r\n退出代码 1。netsh 的输出：\r\n"
+                          L"请求的操作需要提升。"),
+        std::wstring::npos);
+    const auto entries = wintest::ReadLogLines(root / "netsh.log");
+    std::vector<std::wstring> parents;
+    for (const std::wstring& entry : entries)
+        if (entry.starts_with(L"parent:")) parents.push_back(entry.substr(7));
+    ASSERT_FALSE(parents.empty());
+    // The change's lines came from another process than the window (its listings from the window).
+    const std::wstring window = std::to_wstring(info.dwProcessId);
+    EXPECT_NE(std::count(parents.begin(), parents.end(), window), static_cast<long>(parents.size()));
+    for (const std::wstring& parent : parents) {
+        const win32::UniqueHandle copy(::OpenProcess(SYNCHRONIZE, FALSE, std::stoul(parent)));
+        const DWORD ended = copy ? ::WaitForSingleObject(copy.get(), 10000) : WAIT_OBJECT_0;  // gone already
+        EXPECT_EQ(ended, WAIT_OBJECT_0) << "left behind: " << std::string(parent.begin(), parent.end());
+    }
 }
 
 }  // namespace

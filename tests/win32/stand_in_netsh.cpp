@@ -3,6 +3,7 @@
 // for "show interface" (or NETSH_STANDIN_OUTPUT, NETSH_STANDIN_REPEAT times) in the OEM code
 // page, can sleep for NETSH_STANDIN_SLEEP_MS, and exits with NETSH_STANDIN_EXIT.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -45,6 +46,19 @@ void Log(const std::wstring& entry) {
     ::CloseHandle(file);
 }
 
+// Which process started this one: a test tells the window's from an elevated copy's.
+DWORD ParentProcessId() {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == ::GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    ::CloseHandle(snapshot);
+    return parent;
+}
+
 }  // namespace
 
 int wmain() {
@@ -53,6 +67,7 @@ int wmain() {
     const std::wstring commandLine = ::GetCommandLineW();
     Log(L"line:" + commandLine);
     Log(L"folder:" + std::wstring(folder));
+    Log(L"parent:" + std::to_wstring(ParentProcessId()));
 
     std::wstring output = Variable(L"NETSH_STANDIN_OUTPUT");
     if (output.empty() && commandLine.find(L"show interface") != std::wstring::npos) output = kListing;
