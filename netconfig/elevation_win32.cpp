@@ -276,6 +276,8 @@ ChangeRun RunChangeElevated(const AddressChange& change, std::chrono::millisecon
     const DWORD total = static_cast<DWORD>(bound.count()) * static_cast<DWORD>(lines.size() + 1);
     if (!wait(process.get(), total, kSlice, finished)) return Closed();
     (void)Drain(pipe.get(), received);
+    // Not a word back: the copy refused its arguments or its caller, and changed nothing.
+    if (received.empty()) return NotElevated(Status::Because(Status::Reason::NoAnswer));
     return Collect(lines, received);
 }
 
