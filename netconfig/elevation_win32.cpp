@@ -233,6 +233,35 @@ std::vector<std::wstring> CommandLineWords(std::wstring_view line) {
     return words;
 }
 
+namespace {
+
+// How the start of the copy ended: its process, or the run's outcome without one.
+struct Started {
+    UniqueHandle process;
+    std::optional<ChangeRun> instead;
+};
+
+// Starts `exe` with "runas" on a worker thread and waits for the prompt to be answered.
+Started StartCopy(const std::wstring& exe, const std::wstring& parameters, win32::Wait wait,
+                  const std::function<bool()>& closing) {
+    auto launch = std::make_shared<Launch>();
+    launch->owner = ::GetActiveWindow();
+    launch->exe = exe;
+    launch->parameters = parameters;
+    auto parameter = std::make_unique<std::shared_ptr<Launch>>(launch);
+    const UniqueHandle thread(::CreateThread(nullptr, 0, LaunchElevated, parameter.get(), 0, nullptr));
+    if (!thread) return {{}, NotElevated(Status::Error(win32::ErrorText(::GetLastError())))};
+    (void)parameter.release();  // the thread's now
+    // The prompt may stay up as long as the user likes.
+    const auto ended = [&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; };
+    if (!wait(thread.get(), INFINITE, kSlice, ended) || (!ended() && closing())) return {{}, Closed()};
+    if (launch->error == ERROR_CANCELLED) return {{}, ChangeRun{ChangeRun::Outcome::Declined, {}, {}}};
+    if (!launch->process) return {{}, NotElevated(Status::Error(win32::ErrorText(launch->error)))};
+    return {UniqueHandle(launch->process), std::nullopt};
+}
+
+}  // namespace
+
 ChangeRun RunChangeElevated(const AddressChange& change, std::chrono::milliseconds bound,
                             const std::function<bool()>& closing, win32::Wait wait, const std::wstring& exe) {
     const auto arguments = ElevatedArguments(change);
@@ -247,34 +276,25 @@ ChangeRun RunChangeElevated(const AddressChange& change, std::chrono::millisecon
     if (!::ConnectNamedPipe(pipe.get(), &connect) && ::GetLastError() == ERROR_PIPE_CONNECTED)
         ::SetEvent(connectedEvent.get());
 
-    auto launch = std::make_shared<Launch>();
-    launch->owner = ::GetActiveWindow();
-    launch->exe = exe;
-    launch->parameters = std::wstring(kElevatedMode) + L" " + name + L" " + std::to_wstring(::GetCurrentProcessId());
-    for (const std::wstring& argument : *arguments) launch->parameters += L" " + argument;
-    auto parameter = std::make_unique<std::shared_ptr<Launch>>(launch);
-    const UniqueHandle thread(::CreateThread(nullptr, 0, LaunchElevated, parameter.get(), 0, nullptr));
-    if (!thread) return NotElevated(Status::Error(win32::ErrorText(::GetLastError())));
-    (void)parameter.release();  // the thread's now
-    // The prompt may stay up as long as the user likes.
-    const auto ended = [&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; };
-    if (!wait(thread.get(), INFINITE, kSlice, ended) || (!ended() && closing())) return Closed();
-    if (launch->error == ERROR_CANCELLED) return {ChangeRun::Outcome::Declined, {}, {}};
-    if (!launch->process) return NotElevated(Status::Error(win32::ErrorText(launch->error)));
-    const UniqueHandle process(launch->process);
+    std::wstring parameters =
+        std::wstring(kElevatedMode) + L" " + name + L" " + std::to_wstring(::GetCurrentProcessId());
+    for (const std::wstring& argument : *arguments) parameters += L" " + argument;
+    Started started = StartCopy(exe, parameters, wait, closing);
+    if (started.instead) return *started.instead;
 
     // The copy connects, and it is the one started here.
     const auto connected = [&] { return ::WaitForSingleObject(connectedEvent.get(), 0) == WAIT_OBJECT_0; };
     (void)wait(connectedEvent.get(), kAnswerBound, kSlice, connected);
     ULONG client = 0;
-    if (!connected() || !::GetNamedPipeClientProcessId(pipe.get(), &client) || client != ::GetProcessId(process.get()))
+    if (!connected() || !::GetNamedPipeClientProcessId(pipe.get(), &client) ||
+        client != ::GetProcessId(started.process.get()))
         return closing() ? Closed() : NotElevated(Status::Because(Status::Reason::NoAnswer));
 
     const std::vector<std::wstring> lines = CommandLinesOf(change);
     std::string received;
     const auto finished = [&] { return !Drain(pipe.get(), received); };  // the copy closed its end
     const DWORD total = static_cast<DWORD>(bound.count()) * static_cast<DWORD>(lines.size() + 1);
-    if (!wait(process.get(), total, kSlice, finished)) return Closed();
+    if (!wait(started.process.get(), total, kSlice, finished)) return Closed();
     (void)Drain(pipe.get(), received);
     // Not a word back: the copy refused its arguments or its caller, and changed nothing.
     if (received.empty()) return NotElevated(Status::Because(Status::Reason::NoAnswer));
