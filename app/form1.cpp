@@ -219,13 +219,14 @@ Form1::LinesRun Form1::RunLines(const AddressChange& change) {
     run.closed = ran.outcome == ChangeRun::Outcome::Closed;
     if (ran.outcome == ChangeRun::Outcome::Declined) run.refused = DescribeRightsDeclined();
     if (ran.outcome == ChangeRun::Outcome::NotElevated) run.refused = DescribeRightsNotHad(ran.why);
+    bool anySucceeded = false;
     for (const ChangeRun::Line& line : ran.lines) {
         if (line.result && HasTakenEffect(line.text, *line.result)) {
-            run.anySucceeded = true;
+            anySucceeded = true;
             continue;
         }
         run.failed.push_back({line.text, line.result});
-        run.failedAfterChange = run.failedAfterChange || run.anySucceeded;
+        run.failedAfterChange = run.failedAfterChange || anySucceeded;
         run.timedOut = run.timedOut || (line.result && line.result->outcome == CommandResult::Outcome::TimedOut);
     }
     return run;
@@ -289,10 +290,10 @@ void Form1::Restore(const Snapshot& before) {
             Checked checked = ReadBackAdapter(compare, patience);
             // Windows may keep a default gateway the snapshot did not have.
             AddressChange removal{AddressChange::Kind::RemoveGateways};
-            for (Ipv4 gateway : checked.last.state.gateways)
-                if (!before.dhcp &&
-                    std::find(before.gateways.begin(), before.gateways.end(), gateway) == before.gateways.end())
-                    removal.gateways.push_back(gateway);
+            if (!before.dhcp)
+                for (Ipv4 gateway : checked.last.state.gateways)
+                    if (std::find(before.gateways.begin(), before.gateways.end(), gateway) == before.gateways.end())
+                        removal.gateways.push_back(gateway);
             if (!removal.gateways.empty() && !RunLines(removal).closed) checked = ReadBackAdapter(compare, patience);
             if (!checked.readBack.differences.empty()) problem = DescribeReadBack(checked.readBack, checked.waited);
         }
@@ -355,9 +356,9 @@ std::wstring Form1::RecoverAtStart() {
     // Only a look: a copy that holds the lock is in the middle of a change, and its files are not
     // leftovers; the next start looks again.
     std::unique_ptr<ChangeLock> lock;
-    bool abandoned = false;
-    if (!fs_.LockChanges(SchemeFile(), false, lock, abandoned).ok()) return {};
-    return DescribeRecovery(RecoverSchemeFile(fs_, SchemeFile()), SchemeFile());
+    Recovery recovery;
+    if (!LockSchemeFile(fs_, SchemeFile(), false, lock, recovery).ok()) return {};
+    return DescribeRecovery(recovery, SchemeFile());
 }
 
 void Form1::Form_Load() {

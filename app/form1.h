@@ -78,7 +78,6 @@ private:
     // What running a change's lines came to.
     struct LinesRun {
         std::vector<FailedCommand> failed;
-        bool anySucceeded = false;
         bool failedAfterChange = false;  // a line failed after an earlier one changed the adapter
         bool timedOut = false;
         bool closed = false;   // the window closed meanwhile: nothing more is said or started

@@ -94,7 +94,8 @@ StoredDhcp StoredDhcpOf(const char* adapterName) {
     return value ? StoredDhcp::On : StoredDhcp::Off;
 }
 
-AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter) {
+// `withStored`: whether Windows' stored choice of DHCP is wanted (a registry read).
+AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter, bool withStored) {
     // The gateways, the LUID and the prefix lengths came with Vista; Length says what is there.
     if (adapter.Length < offsetof(IP_ADAPTER_ADDRESSES_LH, Luid) + sizeof adapter.Luid)
         return Failed(Status::Because(Status::Reason::Incomplete));
@@ -104,7 +105,7 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter)
     state.connected = Connected(api, adapter);
     state.interfaceIndex = adapter.IfIndex;
     // Asked only when it tells something: the link is down after a change to DHCP.
-    if (!state.connected) state.storedDhcp = StoredDhcpOf(adapter.AdapterName);
+    if (withStored && !state.connected) state.storedDhcp = StoredDhcpOf(adapter.AdapterName);
     for (const IP_ADAPTER_UNICAST_ADDRESS_LH* u = adapter.FirstUnicastAddress; u; u = u->Next) {
         if (u->Length < offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) + sizeof u->OnLinkPrefixLength)
             return Failed(Status::Because(Status::Reason::Incomplete));
@@ -117,7 +118,8 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter)
     return read;
 }
 
-AdapterList ListNow(const IpHelper& api) {
+// Every adapter; Windows' stored choice of DHCP only for the one named `storedFor`.
+AdapterList ListNow(const IpHelper& api, const std::wstring& storedFor) {
     if (!api.getAdaptersAddresses)
         return {false, {}, Status::Error(win32::ErrorText(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND))};
     // Microsoft's advice: 15 KB is enough for most computers; a larger answer says its size.
@@ -136,7 +138,7 @@ AdapterList ListNow(const IpHelper& api) {
     for (auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES_LH*>(buffer.data()); adapter;
          adapter = adapter->Next) {
         if (!adapter->FriendlyName) continue;
-        AdapterRead read = StateOf(api, *adapter);
+        AdapterRead read = StateOf(api, *adapter, storedFor == adapter->FriendlyName);
         if (read.outcome != AdapterRead::Outcome::Read) return {false, {}, read.error};
         list.adapters.push_back({adapter->FriendlyName, std::move(read.state)});
     }
@@ -212,24 +214,14 @@ public:
     explicit SystemAdapterReader(win32::Wait wait) : wait_(wait) {}
 
     AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) override {
-        const AdapterList all = ReadAll(bound);
+        const AdapterList all = List(bound, std::wstring(name));
         if (!all.read) return Failed(all.error);
         for (const AdapterList::Named& adapter : all.adapters)
             if (adapter.name == name) return {AdapterRead::Outcome::Read, adapter.state, {}};
         return {AdapterRead::Outcome::NotFound, {}, {}};
     }
 
-    AdapterList ReadAll(std::chrono::milliseconds bound) override {
-        auto api = Api();
-        auto result = std::make_shared<AdapterList>();
-        bool open = true;
-        const auto run = [api, result] {
-            *result = Guarded([&] { return ListNow(*api); },
-                              AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
-        };
-        if (!RunOnItsThread(wait_, run, bound, open)) return {false, {}, Unfinished(open)};
-        return *result;
-    }
+    AdapterList ReadAll(std::chrono::milliseconds bound) override { return List(bound, {}); }
 
     ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds bound) override {
         auto api = Api();
@@ -245,6 +237,18 @@ public:
     }
 
 private:
+    AdapterList List(std::chrono::milliseconds bound, std::wstring storedFor) {
+        auto api = Api();
+        auto result = std::make_shared<AdapterList>();
+        bool open = true;
+        const auto run = [api, result, storedFor = std::move(storedFor)] {
+            *result = Guarded([&] { return ListNow(*api, storedFor); },
+                              AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
+        };
+        if (!RunOnItsThread(wait_, run, bound, open)) return {false, {}, Unfinished(open)};
+        return *result;
+    }
+
     std::shared_ptr<const IpHelper> Api() {
         if (!api_) api_ = std::make_shared<const IpHelper>();
         return api_;

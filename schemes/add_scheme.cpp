@@ -4,7 +4,7 @@
 
 OpenedForAdd OpenForAdd(FileSystem& fs, const FilePath& file) {
     OpenedForAdd opened;
-    Status status = LockSchemeFile(fs, file, opened.lock, opened.recovery);
+    Status status = LockSchemeFile(fs, file, true, opened.lock, opened.recovery);
     if (status.ok()) status = fs.OpenForAppend(file, opened.file);
     if (!status.ok()) {
         opened.why = status;

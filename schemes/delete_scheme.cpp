@@ -18,7 +18,7 @@ DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_vi
         return DeleteOutcome{kind, std::move(why), std::move(stranded), leftover, recovery};
     };
     std::unique_ptr<ChangeLock> lock;
-    if (Status locked = LockSchemeFile(fs, file, lock, recovery); !locked.ok()) return done(Kind::Locked, locked);
+    if (Status locked = LockSchemeFile(fs, file, true, lock, recovery); !locked.ok()) return done(Kind::Locked, locked);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         LoadedLines loaded = ReadTextLines(fs, file);
         if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);

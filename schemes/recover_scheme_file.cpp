@@ -63,9 +63,10 @@ Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file) {
     return recovery;
 }
 
-Status LockSchemeFile(FileSystem& fs, const FilePath& file, std::unique_ptr<ChangeLock>& lock, Recovery& recovery) {
+Status LockSchemeFile(FileSystem& fs, const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock,
+                      Recovery& recovery) {
     bool abandoned = false;
-    Status locked = fs.LockChanges(file, true, lock, abandoned);
+    Status locked = fs.LockChanges(file, wait, lock, abandoned);
     // Under the lock no other copy is in the middle of a change: whatever is left is stale.
     if (locked.ok()) recovery = RecoverSchemeFile(fs, file);
     return locked;

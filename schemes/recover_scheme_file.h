@@ -23,7 +23,8 @@ struct Recovery {
 // files go. Each removal is one attempt: one the system refuses (another user's) stays, unsaid.
 [[nodiscard]] Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file);
 
-// The change lock on `file`, waited for, and what interrupted changes left undone under it; the
-// add puts a missing file back from its backup before it creates a new one.
-[[nodiscard]] Status LockSchemeFile(FileSystem& fs, const FilePath& file, std::unique_ptr<ChangeLock>& lock,
+// The change lock on `file` (with `wait`, waited for while another copy holds it), and what
+// interrupted changes left undone under it; the add puts a missing file back from its backup before
+// it creates a new one.
+[[nodiscard]] Status LockSchemeFile(FileSystem& fs, const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock,
                                     Recovery& recovery);
