@@ -355,10 +355,9 @@ void Form1::Command5_Click() {
 std::wstring Form1::RecoverAtStart() {
     // Only a look: a copy that holds the lock is in the middle of a change, and its files are not
     // leftovers; the next start looks again.
-    std::unique_ptr<ChangeLock> lock;
-    Recovery recovery;
-    if (!LockSchemeFile(fs_, SchemeFile(), false, lock, recovery).ok()) return {};
-    return DescribeRecovery(recovery, SchemeFile());
+    const SchemeFileLock locked = LockSchemeFile(fs_, SchemeFile(), LockWait::LookOnly);
+    if (!locked.status.ok()) return {};
+    return DescribeRecovery(locked.recovery, SchemeFile());
 }
 
 void Form1::Form_Load() {

@@ -4,7 +4,10 @@
 
 OpenedForAdd OpenForAdd(FileSystem& fs, const FilePath& file) {
     OpenedForAdd opened;
-    Status status = LockSchemeFile(fs, file, true, opened.lock, opened.recovery);
+    SchemeFileLock locked = LockSchemeFile(fs, file, LockWait::Patiently);
+    opened.lock = std::move(locked.lock);
+    opened.recovery = std::move(locked.recovery);
+    Status status = std::move(locked.status);
     if (status.ok()) status = fs.OpenForAppend(file, opened.file);
     if (!status.ok()) {
         opened.why = status;

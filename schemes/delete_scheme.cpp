@@ -13,12 +13,11 @@ constexpr int kAttempts = 3;  // reads of a file another program keeps changing
 DeleteOutcome DeleteScheme(FileSystem& fs, const FilePath& file, std::wstring_view name, const DateTimeText& when) {
     using Kind = DeleteOutcome::Kind;
     FilePath leftover;
-    Recovery recovery;
+    const SchemeFileLock locked = LockSchemeFile(fs, file, LockWait::Patiently);
     auto done = [&](Kind kind, Status why = Status::Ok(), FilePath stranded = {}) {
-        return DeleteOutcome{kind, std::move(why), std::move(stranded), leftover, recovery};
+        return DeleteOutcome{kind, std::move(why), std::move(stranded), leftover, locked.recovery};
     };
-    std::unique_ptr<ChangeLock> lock;
-    if (Status locked = LockSchemeFile(fs, file, true, lock, recovery); !locked.ok()) return done(Kind::Locked, locked);
+    if (!locked.status.ok()) return done(Kind::Locked, locked.status);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         LoadedLines loaded = ReadTextLines(fs, file);
         if (loaded.state == ReadResult::State::Missing) return done(Kind::FileMissing);

@@ -63,11 +63,10 @@ Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file) {
     return recovery;
 }
 
-Status LockSchemeFile(FileSystem& fs, const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock,
-                      Recovery& recovery) {
-    bool abandoned = false;
-    Status locked = fs.LockChanges(file, wait, lock, abandoned);
+SchemeFileLock LockSchemeFile(FileSystem& fs, const FilePath& file, LockWait wait) {
+    LockResult locked = fs.LockChanges(file, wait);
+    SchemeFileLock result{std::move(locked.status), std::move(locked.lock), {}};
     // Under the lock no other copy is in the middle of a change: whatever is left is stale.
-    if (locked.ok()) recovery = RecoverSchemeFile(fs, file);
-    return locked;
+    if (result.status.ok()) result.recovery = RecoverSchemeFile(fs, file);
+    return result;
 }

@@ -23,8 +23,13 @@ struct Recovery {
 // files go. Each removal is one attempt: one the system refuses (another user's) stays, unsaid.
 [[nodiscard]] Recovery RecoverSchemeFile(FileSystem& fs, const FilePath& file);
 
-// The change lock on `file` (with `wait`, waited for while another copy holds it), and what
-// interrupted changes left undone under it; the add puts a missing file back from its backup before
-// it creates a new one.
-[[nodiscard]] Status LockSchemeFile(FileSystem& fs, const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock,
-                                    Recovery& recovery);
+// The change lock on a scheme file, and what interrupted changes left undone under it.
+struct SchemeFileLock {
+    Status status = Status::Ok();
+    std::unique_ptr<ChangeLock> lock;  // when status is ok
+    Recovery recovery;
+};
+
+// Takes the change lock on `file` and recovers under it; the add thus puts a missing file back from
+// its backup before it creates a new one.
+[[nodiscard]] SchemeFileLock LockSchemeFile(FileSystem& fs, const FilePath& file, LockWait wait);

@@ -7,10 +7,9 @@
 #include "file_system.h"
 #include "win32/wait.h"
 
-// Takes the lock on `path` (absolute); with `patience`, waits about 2 s through `wait` while another
-// copy holds it. `abandoned`: the copy that held it ended, perhaps mid-change.
-[[nodiscard]] Status LockSchemeChanges(const std::wstring& path, bool patience, win32::Wait wait,
-                                       std::unique_ptr<ChangeLock>& lock, bool& abandoned);
+// Takes the lock on `path` (absolute); patiently, waits about 2 s through `wait` while another copy
+// holds it. One a copy left when it ended (perhaps mid-change) is ours then: the recovery looks.
+[[nodiscard]] LockResult LockSchemeChanges(const std::wstring& path, LockWait patience, win32::Wait wait);
 
 // The mutex's name for `path`: from its folder's identity (volume serial number and file index),
 // so that every spelling of one folder (a mapped drive and its UNC path, subst, a short name, a

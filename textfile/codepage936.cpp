@@ -1,6 +1,7 @@
 #include "codepage936.h"
 
-#include "text_encoding.h"
+#include "code_points.h"
+#include "hex_text.h"
 
 namespace {
 
@@ -69,10 +70,9 @@ EncodedText Codepage936::Encode(std::wstring_view text) {
 }
 
 std::wstring DescribeCharacter(char32_t c) {
-    std::wstring digits;
-    for (char32_t rest = c; rest != 0 || digits.size() < 4; rest >>= 4)
-        digits.insert(digits.begin(), L"0123456789ABCDEF"[rest & 0xF]);
-    std::wstring text = L"U+" + digits;
+    int digits = 4;
+    while (digits < 8 && (c >> (4 * digits)) != 0) ++digits;
+    std::wstring text = L"U+" + HexText(c, digits);
     if (c >= 0x20 && c != 0x7F && (c < 0xD800 || c > 0xDFFF)) {
         text += L" \u201C";
         AppendCodePoint(text, c);

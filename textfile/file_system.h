@@ -50,6 +50,15 @@ public:
     virtual ~ChangeLock() = default;
 };
 
+// Whether taking the lock waits about two seconds for a copy that holds it, or only looks.
+enum class LockWait { LookOnly, Patiently };
+
+// The lock, or why it was not had.
+struct LockResult {
+    Status status = Status::Ok();
+    std::unique_ptr<ChangeLock> lock;  // when status is ok
+};
+
 // One file an interrupted rewrite left, and its length.
 struct Leftover {
     FilePath path;
@@ -98,10 +107,8 @@ public:
     // the new name.
     [[nodiscard]] virtual Status KeepAside(const FilePath& path, FilePath& kept) = 0;
     // Takes the lock every copy of the program (of every user of the computer) takes before it
-    // changes `file`; with `wait`, waits about two seconds for a copy that holds it. `abandoned`
-    // is set when a copy ended while it held the lock, perhaps in the middle of a change.
-    [[nodiscard]] virtual Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock,
-                                             bool& abandoned) = 0;
+    // changes `file`. A copy that ended while it held the lock leaves it to the next one.
+    [[nodiscard]] virtual LockResult LockChanges(const FilePath& file, LockWait wait) = 0;
     // Our own leftovers beside `file` (by their names: nothing else is ever touched).
     [[nodiscard]] virtual Leftovers FindLeftovers(const FilePath& file) = 0;
 };

@@ -209,20 +209,19 @@ public:
         return Status::Ok();
     }
 
-    // An flock on the folder: it goes with the process, so nothing is ever abandoned here.
-    Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
-        abandoned = false;
+    // An flock on the folder: it goes with the process.
+    LockResult LockChanges(const FilePath& file, LockWait wait) override {
         const FilePath parent = ParentFolder(file);
         auto folder = std::make_unique<FolderLock>(
             ::open(parent.empty() ? "." : Utf8(parent).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder->get() < 0) return Errno();
+        if (folder->get() < 0) return {Errno(), nullptr};
         for (int attempt = 0; ::flock(folder->get(), LOCK_EX | LOCK_NB) != 0; ++attempt) {
-            if (errno != EWOULDBLOCK) return Errno();
-            if (!wait || attempt == 20) return Status::Because(Status::Reason::LockedByAnotherCopy);
+            if (errno != EWOULDBLOCK) return {Errno(), nullptr};
+            if (wait == LockWait::LookOnly || attempt == 20)
+                return {Status::Because(Status::Reason::LockedByAnotherCopy), nullptr};
             ::usleep(100000);
         }
-        lock = std::move(folder);
-        return Status::Ok();
+        return {Status::Ok(), std::move(folder)};
     }
 
     Leftovers FindLeftovers(const FilePath& file) override {

@@ -12,6 +12,7 @@
 
 #include "change_lock_win32.h"
 #include "file_path.h"
+#include "hex_text.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
 
@@ -109,8 +110,7 @@ std::wstring FileCalls::NewName(const std::wstring& folder, std::wstring_view su
     for (;;) {
         const ULONGLONG seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ull ^
                                (static_cast<ULONGLONG>(::GetCurrentProcessId()) << 20) ^ ++sequence_;
-        std::wstring name = L"kvo";
-        for (int shift = 28; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(seed >> shift) & 0xF];
+        std::wstring name = L"kvo" + HexText(seed, 8);
         name += suffix;
         std::wstring path = JoinPath(folder, name);
         if (!Exists(path)) return path;
@@ -398,8 +398,8 @@ public:
         return kept == from ? LastError() : Status::Ok();
     }
 
-    Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
-        return LockSchemeChanges(Absolute(file), wait, calls_.wait(), lock, abandoned);
+    LockResult LockChanges(const FilePath& file, LockWait wait) override {
+        return LockSchemeChanges(Absolute(file), wait, calls_.wait());
     }
 
     Leftovers FindLeftovers(const FilePath& file) override {

@@ -22,11 +22,6 @@ enum class TextEncoding { Codepage936, Utf8, Utf16Le, Utf16Be, Unknown };
 [[nodiscard]] size_t MarkLength(TextEncoding encoding, std::string_view bytes);
 // CR LF in `encoding`.
 [[nodiscard]] std::string_view LineEndOf(TextEncoding encoding);
-// The code point at text[i], a surrogate pair joined where wchar_t is 16 bits; i moves past it. A
-// lone surrogate comes back as itself.
-[[nodiscard]] char32_t NextCodePoint(std::wstring_view text, size_t& i);
-// `c` appended as one wchar_t, or as a surrogate pair where wchar_t is 16 bits.
-void AppendCodePoint(std::wstring& text, char32_t c);
 // Whether the whole of `bytes` is well-formed UTF-8.
 [[nodiscard]] bool IsValidUtf8(std::string_view bytes);
 

@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "unique_handle.h"
+
 namespace win32 {
 
 std::wstring ErrorText(DWORD code) {
@@ -12,9 +14,9 @@ std::wstring ErrorText(DWORD code) {
     const DWORD length =
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                          nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueLocal owned(buffer);
     std::wstring text;
     if (length != 0 && buffer != nullptr) text.assign(buffer, length);
-    ::LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
     if (text.empty()) text = L"错误代码 " + std::to_wstring(static_cast<unsigned long>(code));
     return text;

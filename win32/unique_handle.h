@@ -39,7 +39,7 @@ struct HandleTraits {  // kernel objects whose "none" is NULL
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
-struct FileTraits {  // CreateFileW's "none" is INVALID_HANDLE_VALUE
+struct FileTraits {  // the "none" of CreateFileW, CreateNamedPipeW and CreateToolhelp32Snapshot: INVALID_HANDLE_VALUE
     using Handle = HANDLE;
     static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
@@ -60,12 +60,32 @@ struct LibraryTraits {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::FreeLibrary(h); }
 };
+struct LocalTraits {  // what the system allocated for us with LocalAlloc (SDDL, SID texts, messages)
+    using Handle = HLOCAL;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::LocalFree(h); }
+};
+struct KeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
+};
+// COM initialised on this thread: the handle is CoUninitialize itself, looked up in ole32 at run
+// time (the exe does not import it), and called once when the owner goes.
+struct CoUninitializeTraits {
+    using Handle = void(WINAPI*)();
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle uninitialize) noexcept { uninitialize(); }
+};
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileTraits>;
 using UniqueFont = Unique<FontTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
+using UniqueLocal = Unique<LocalTraits>;
+using UniqueKey = Unique<KeyTraits>;
+using UniqueCoUninitialize = Unique<CoUninitializeTraits>;
 
 // The two handles CreateProcessW returns.
 struct ProcessInfo {

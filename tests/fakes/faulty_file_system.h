@@ -53,9 +53,10 @@ public:
         Step(FaultStep::Remove);
         return Fails(FaultStep::Remove) ? Injected() : real_.RemoveFile(path);
     }
-    Status LockChanges(const FilePath& file, bool wait, std::unique_ptr<ChangeLock>& lock, bool& abandoned) override {
+    LockResult LockChanges(const FilePath& file, LockWait wait) override {
         Step(FaultStep::Lock);
-        return Fails(FaultStep::Lock) ? Injected() : real_.LockChanges(file, wait, lock, abandoned);
+        if (Fails(FaultStep::Lock)) return {Injected(), nullptr};
+        return real_.LockChanges(file, wait);
     }
     Status RemoveLeftover(const FilePath& path, bool& denied) override {
         Step(FaultStep::Remove);

@@ -98,7 +98,7 @@ bool CountPause(HANDLE, DWORD, DWORD, const std::function<bool()>& done) {
 
 class SchemeFileFaultTest : public ::testing::Test {
 protected:
-    SchemeFileFaultTest() : form_(view_, runner_, reader_, *fs_, clock_, folder_.path().wstring()) {
+    SchemeFileFaultTest() : form_(view_, runner_, changes_, reader_, *fs_, clock_, folder_.path().wstring()) {
         view_.form = &form_;
         WriteBytes(File(), kSchemes);
         g_replace = ReplaceState::Real;
@@ -137,7 +137,7 @@ protected:
         calls.moveFile = FakeMove;
         calls.wait = CountPause;
         auto fs = MakeWin32FileSystem(calls);
-        Form1 form(view_, runner_, reader_, *fs, clock_, folder_.path().wstring());
+        Form1 form(view_, runner_, changes_, reader_, *fs, clock_, folder_.path().wstring());
         view_.form = &form;
         view_.messages.clear();
         view_.schemeText = L"lab";
@@ -154,6 +154,7 @@ protected:
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FakeView view_;
     FakeRunner runner_;
+    FakeChanges changes_{runner_};
     FakeReader reader_;
     FixedClock clock_;
     Form1 form_;
@@ -301,7 +302,7 @@ TEST_F(SchemeFileFaultTest, AFolderPathTooLongForATemporaryFileIsRefusedWithAMes
         deep /= std::wstring(std::min<size_t>(want - deep.wstring().size() - 1, 100), L'd');
     ASSERT_TRUE(std::filesystem::create_directories(deep));
     WriteBytes(deep / "ui.kvo", kSchemes);
-    Form1 form(view_, runner_, reader_, *fs_, clock_, deep.wstring());
+    Form1 form(view_, runner_, changes_, reader_, *fs_, clock_, deep.wstring());
     view_.form = &form;
     view_.schemeText = L"lab";
     form.Command1_Click();
@@ -442,9 +443,8 @@ TEST(SchemeFileChild, HoldsTheLock) {
     wchar_t folder[MAX_PATH] = L"";
     if (!::GetEnvironmentVariableW(L"NETSCHEME_CHILD_FOLDER", folder, MAX_PATH)) GTEST_SKIP();
     const auto fs = MakeSystemFileSystem();
-    std::unique_ptr<ChangeLock> lock;
-    bool abandoned = false;
-    ASSERT_TRUE(fs->LockChanges(JoinPath(folder, L"ui.kvo"), true, lock, abandoned).ok());
+    const LockResult locked = fs->LockChanges(JoinPath(folder, L"ui.kvo"), LockWait::Patiently);
+    ASSERT_TRUE(locked.status.ok());
     WriteBytes(JoinPath(folder, L"locked"), "");
     ::Sleep(30000);
 }
