@@ -1,22 +1,19 @@
 // The main window's behaviour: one method per control event, under the names the events have.
-// Each handler sequences the scheme-file and netsh functions; Form1 keeps no state of its own
-// beyond an adapter listing that is still running after the window was shown.
+// Each handler sequences the scheme-file functions or hands a change to the change flow; Form1 keeps
+// no state of its own beyond an adapter listing that is still running after the window was shown.
 #pragma once
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "change_flow.h"
 #include "clock.h"
 #include "form_view.h"
 #include "messages.h"
 #include "netconfig/adapter_reader.h"
+#include "netconfig/change_runner.h"
 #include "netconfig/command_runner.h"
-#include "netconfig/failure_causes.h"
-#include "netconfig/read_back.h"
-#include "netconfig/address_change.h"
-#include "netconfig/way_back.h"
 #include "textfile/file_path.h"
 #include "textfile/file_system.h"
 #include "textfile/read_lines.h"
@@ -36,8 +33,9 @@ struct ProgramPlace {
 
 class Form1 {
 public:
-    Form1(FormView& view, CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock,
-          ProgramPlace place);
+    // `runner` starts the listings; `changes` runs the address commands, here or elevated.
+    Form1(FormView& view, CommandRunner& runner, ChangeRunner& changes, AdapterReader& reader, FileSystem& fs,
+          const Clock& clock, ProgramPlace place);
     ~Form1();  // a listing still running is ended and its file removed
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -75,45 +73,6 @@ private:
     // Readtxt after an add or a delete that was saved; a file that cannot be read just then keeps
     // the list as it was, with `added` or without `deleted`, and says so.
     void ReloadAfterChange(const std::wstring& added, const std::wstring& deleted);
-    // What running a change's lines came to.
-    struct LinesRun {
-        std::vector<FailedCommand> failed;
-        bool failedAfterChange = false;  // a line failed after an earlier one changed the adapter
-        bool timedOut = false;
-        bool closed = false;   // the window closed meanwhile: nothing more is said or started
-        std::wstring refused;  // administrator rights could not be had: what to tell; nothing ran
-    };
-    // The box a change ends with: "配置成功" (configured) or what went wrong, and whether the
-    // adapter was left worse than before (then the way back is offered). Empty when the window closed.
-    struct ChangeOutcome {
-        std::wstring text;
-        bool worse = false;
-        bool configured = false;
-    };
-    // The last read of the read-back, what it came to and how long it took.
-    struct Checked {
-        AdapterRead last;
-        ReadBack readBack;
-        std::chrono::milliseconds waited{0};
-    };
-    // Reads every adapter before a static setup (the snapshot); false when the change must not go
-    // ahead: another adapter has the address, or a device answers for it and the user says 否.
-    [[nodiscard]] bool LookBeforeStatic(const AddressFields& asked, std::optional<Snapshot>& before);
-    // The change's lines through netsh in order, each awaited, here or in an elevated copy.
-    [[nodiscard]] LinesRun RunLines(const AddressChange& change);
-    // Runs the change, reads 以太网 back (as asked, or on DHCP), then asks the gateway.
-    [[nodiscard]] ChangeOutcome ApplyChange(const AddressChange& change);
-    // Whether the gateway answers an ARP question from the new address (or cannot be asked here).
-    [[nodiscard]] bool GatewayAnswers(Ipv4 gateway, Ipv4 source);
-    // Shows how the change ended, with the way back to `before` where it left things worse.
-    void Report(const ChangeOutcome& outcome, const AddressFields* asked, const std::optional<Snapshot>& before);
-    // Puts `before` back and says how that went.
-    void Restore(const Snapshot& before);
-    // Why commands failed, as far as the token and a fresh interface listing tell.
-    [[nodiscard]] FailureCauses LikelyCauses(bool timedOut);
-    // Reads 以太网 until `compare` finds nothing to wait for, or for `patience`.
-    [[nodiscard]] Checked ReadBackAdapter(const std::function<ReadBack(const AdapterRead&)>& compare,
-                                          std::chrono::milliseconds patience);
     // Ends the listing if it still runs (past its bound), reads it into Combo2 when `fill` and it
     // finished, and removes its file.
     void FinishListing(bool fill);
@@ -124,9 +83,9 @@ private:
 
     FormView& view_;
     CommandRunner& runner_;
-    AdapterReader& reader_;
     FileSystem& fs_;
     const Clock& clock_;
+    ChangeFlow change_flow_;
     std::wstring program_folder_;
     bool in_temporary_folder_;
     std::unique_ptr<StartedCommand> listing_;

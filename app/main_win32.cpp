@@ -31,13 +31,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     // Every wait below the window keeps it painting: a slow netsh, adapter read, file or lock.
     auto runner = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
+    auto changes = MakeChangeRunner(*runner, win32::WaitKeepingWindowsPainted);
     auto reader = MakeSystemAdapterReader(win32::WaitKeepingWindowsPainted);
     Win32FileCalls fileCalls;
     fileCalls.wait = win32::WaitKeepingWindowsPainted;
     auto fs = MakeWin32FileSystem(fileCalls);
     SystemClock clock;
     const std::wstring folder = win32::ProgramFolder();
-    MainWindow window(*runner, *reader, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});
+    MainWindow window(*runner, *changes, *reader, *fs, clock, {folder, win32::IsInTemporaryFolder(folder)});
     if (const Status made = window.Create(); !made.ok()) {
         const std::wstring title(kProgramTitle);
         ::MessageBoxW(nullptr, (L"无法创建主窗口。\r\n" + made.detail()).c_str(), title.c_str(), MB_OK | MB_ICONERROR);

@@ -91,10 +91,10 @@ RECT PlacementOf(const ControlSpec& spec, int dpi) {
 
 }  // namespace
 
-MainWindow::MainWindow(CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock,
-                       ProgramPlace place, DpiFunctions dpiFunctions)
-    : form_(*this, runner, reader, fs, clock, std::move(place)),
-      asks_for_rights_(runner.AsksForRights()),
+MainWindow::MainWindow(CommandRunner& runner, ChangeRunner& changes, AdapterReader& reader, FileSystem& fs,
+                       const Clock& clock, ProgramPlace place, DpiFunctions dpiFunctions)
+    : form_(*this, runner, changes, reader, fs, clock, std::move(place)),
+      asks_for_rights_(changes.AsksForRights()),
       dpi_functions_(std::move(dpiFunctions)) {}
 
 MainWindow::~MainWindow() {

@@ -16,8 +16,8 @@ inline constexpr wchar_t kMainWindowClass[] = L"NetSchemeForm1";
 
 class MainWindow final : public FormView {
 public:
-    MainWindow(CommandRunner& runner, AdapterReader& reader, FileSystem& fs, const Clock& clock, ProgramPlace place,
-               DpiFunctions dpiFunctions = DpiFunctions::Lookup());
+    MainWindow(CommandRunner& runner, ChangeRunner& changes, AdapterReader& reader, FileSystem& fs, const Clock& clock,
+               ProgramPlace place, DpiFunctions dpiFunctions = DpiFunctions::Lookup());
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "box_text.h"
-#include "netconfig/interface_table.h"
+#include "netconfig/address_fields.h"
 #include "netconfig/output_lines.h"
 #include "textfile/codepage936.h"
 

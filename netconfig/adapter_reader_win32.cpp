@@ -13,8 +13,10 @@
 #include <optional>
 #include <vector>
 
+#include "win32/registry.h"
 #include "win32/system_library.h"
 #include "win32/system_text.h"
+#include "win32/worker_thread.h"
 
 namespace {
 
@@ -23,7 +25,6 @@ using GetIfEntry2Call = DWORD WINAPI(PMIB_IF_ROW2);
 using SendArpCall = DWORD WINAPI(IPAddr, IPAddr, PVOID, PULONG);
 
 constexpr ULONG kListFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST;
-constexpr DWORD kPaintSlice = 50;
 
 // iphlpapi.dll and its functions, shared with each read's thread: a thread still reading
 // when the program ends must not find the DLL gone.
@@ -83,15 +84,9 @@ StoredDhcp StoredDhcpOf(const char* adapterName) {
     if (!adapterName) return StoredDhcp::Unknown;
     std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
     for (const char* c = adapterName; *c; ++c) key += static_cast<wchar_t>(static_cast<unsigned char>(*c));  // a GUID
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return StoredDhcp::Unknown;
-    DWORD value = 0, type = 0, size = sizeof value;
-    const LSTATUS read =
-        ::RegQueryValueExW(opened, L"EnableDHCP", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    ::RegCloseKey(opened);
-    if (read != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return StoredDhcp::Unknown;
-    return value ? StoredDhcp::On : StoredDhcp::Off;
+    const std::optional<DWORD> value = win32::ReadDword(HKEY_LOCAL_MACHINE, key, L"EnableDHCP");
+    if (!value) return StoredDhcp::Unknown;
+    return *value ? StoredDhcp::On : StoredDhcp::Off;
 }
 
 // `withStored`: whether Windows' stored choice of DHCP is wanted (a registry read).
@@ -167,46 +162,6 @@ ArpReply ProbeNow(const IpHelper& api, Ipv4 target, Ipv4 source) {
     return reply;
 }
 
-// Nothing may leave a thread's function or the window procedure: std::terminate would end the program.
-template <class Result, class Work>
-Result Guarded(Work work, Result failed) noexcept {
-    try {
-        return work();
-    } catch (...) {
-        return failed;
-    }
-}
-
-// A job for a thread that may outlive the wait for it: it owns what it works on.
-struct Job {
-    std::function<void()> run;
-};
-
-DWORD WINAPI RunJob(LPVOID parameter) {
-    const std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(parameter));
-    (*job)->run();
-    return 0;
-}
-
-// Runs `run` on a thread of its own while the window keeps painting: the window paints while a
-// slow system answers, and each read starts afresh (Wine reads the DNS servers once per thread).
-// True when it ended within `bound`; `open` false when the program is closing.
-bool RunOnItsThread(win32::Wait wait, std::function<void()> run, std::chrono::milliseconds bound, bool& open) {
-    auto job = std::make_shared<Job>(Job{std::move(run)});
-    auto parameter = std::make_unique<std::shared_ptr<Job>>(job);
-    const win32::UniqueHandle thread(::CreateThread(nullptr, 0, RunJob, parameter.get(), 0, nullptr));
-    open = true;
-    if (!thread) {
-        job->run();
-        return true;
-    }
-    (void)parameter.release();  // the thread's now
-    bool ended = false;
-    open = wait(thread.get(), static_cast<DWORD>(bound.count()), kPaintSlice,
-                [&] { return ended = ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; });
-    return ended;
-}
-
 Status Unfinished(bool open) { return Status::Because(open ? Status::Reason::Unfinished : Status::Reason::Closing); }
 
 class SystemAdapterReader final : public AdapterReader {
@@ -225,13 +180,11 @@ public:
 
     ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds bound) override {
         auto api = Api();
-        auto result = std::make_shared<ArpReply>();
+        auto result = std::make_shared<ArpReply>();  // unavailable, unless the probe ends
         bool open = true;
-        const auto run = [api, result, target, source] {
-            *result = Guarded([&] { return ProbeNow(*api, target, source); }, ArpReply{});
-        };
+        const auto run = [api, result, target, source] { *result = ProbeNow(*api, target, source); };
         // A probe still running at the bound counts as no reply: nothing came in that time.
-        if (!RunOnItsThread(wait_, run, bound, open))
+        if (!win32::RunOnItsThread(wait_, run, static_cast<DWORD>(bound.count()), open))
             return {open ? ArpReply::Outcome::NoReply : ArpReply::Outcome::Unavailable, {}};
         return *result;
     }
@@ -239,13 +192,13 @@ public:
 private:
     AdapterList List(std::chrono::milliseconds bound, std::wstring storedFor) {
         auto api = Api();
-        auto result = std::make_shared<AdapterList>();
+        // What stays when the read throws: a failure, never an empty list.
+        auto result =
+            std::make_shared<AdapterList>(AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
         bool open = true;
-        const auto run = [api, result, storedFor = std::move(storedFor)] {
-            *result = Guarded([&] { return ListNow(*api, storedFor); },
-                              AdapterList{false, {}, Status::Because(Status::Reason::OutOfMemory)});
-        };
-        if (!RunOnItsThread(wait_, run, bound, open)) return {false, {}, Unfinished(open)};
+        const auto run = [api, result, storedFor = std::move(storedFor)] { *result = ListNow(*api, storedFor); };
+        if (!win32::RunOnItsThread(wait_, run, static_cast<DWORD>(bound.count()), open))
+            return {false, {}, Unfinished(open)};
         return *result;
     }
 

@@ -1,8 +1,5 @@
 #include "address_change.h"
 
-#include "address_commands.h"
-#include "interface_table.h"
-
 namespace {
 
 constexpr std::wstring_view kEmpty = L"-";
@@ -87,24 +84,6 @@ std::optional<AddressChange> ParseRestore(const std::vector<std::wstring>& value
 }
 
 }  // namespace
-
-std::vector<std::wstring> CommandLinesOf(const AddressChange& change) {
-    switch (change.kind) {
-    case AddressChange::Kind::Static: {
-        const auto lines = StaticCommandLines(change.fields);
-        return {lines.begin(), lines.end()};
-    }
-    case AddressChange::Kind::Dhcp: {
-        const auto lines = DhcpCommandLines();
-        return {lines.begin(), lines.end()};
-    }
-    case AddressChange::Kind::Restore: return RestoreCommandLines(change.snapshot, kWiredInterface);
-    case AddressChange::Kind::RemoveGateways: break;
-    }
-    std::vector<std::wstring> lines;
-    for (Ipv4 gateway : change.gateways) lines.push_back(RemoveGatewayLine(gateway, kWiredInterface));
-    return lines;
-}
 
 std::optional<std::vector<std::wstring>> ElevatedArguments(const AddressChange& change) {
     switch (change.kind) {

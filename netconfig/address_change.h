@@ -16,9 +16,6 @@ struct AddressChange {
     std::vector<Ipv4> gateways{};  // RemoveGateways
 };
 
-// The netsh lines of the change, in the order they run.
-[[nodiscard]] std::vector<std::wstring> CommandLinesOf(const AddressChange& change);
-
 // The arguments that hand the change to an elevated copy: the kind, then dotted IPv4 values ("-"
 // for an empty field). Nothing for a static change with a field that is neither.
 [[nodiscard]] std::optional<std::vector<std::wstring>> ElevatedArguments(const AddressChange& change);

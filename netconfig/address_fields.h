@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// The interface every address command sets: always this name, never a setting.
+inline constexpr std::wstring_view kWiredInterface = L"以太网";
+
 // In the order of a scheme block's value lines.
 enum class Field : unsigned char { Ip, Mask, Gateway, PreferredDns, AlternateDns };
 inline constexpr size_t kFieldCount = 5;

@@ -1,15 +1,11 @@
 // Starting netsh and cmd: the interface the window's handlers use, so tests can stand in for it.
 #pragma once
 #include <chrono>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "textfile/file_path.h"
-#include "textfile/status.h"
 
 // The program is always the one in the system directory, never one found by a search.
 enum class Program { Netsh, Cmd };
@@ -43,39 +39,11 @@ public:
     virtual void LetRun() = 0;
 };
 
-struct AddressChange;
-
-// What running a change's lines came to.
-struct ChangeRun {
-    enum class Outcome {
-        Ran,
-        Closed,       // the program is being closed: no further line was started
-        Declined,     // the user declined the prompt for administrator rights: nothing ran
-        NotElevated,  // the rights could not be had (why): nothing ran
-    };
-    struct Line {
-        std::wstring text;
-        std::optional<CommandResult> result;  // none: not started, the one before it timed out
-    };
-    Outcome outcome = Outcome::Ran;
-    std::vector<Line> lines;
-    Status why;
-};
-
 class CommandRunner {
 public:
     virtual ~CommandRunner() = default;
-    // Runs the change's lines in order, each awaited at most `bound` (after one that timed out the
-    // rest are not started); `closing` is asked before each line, and one still running then
-    // finishes on its own. Here, one after another through Start.
-    [[nodiscard]] virtual ChangeRun RunChange(const AddressChange& change, std::chrono::milliseconds bound,
-                                              const std::function<bool()>& closing);
-    // Whether a change asks the user for administrator rights first (the shield on its buttons).
-    [[nodiscard]] virtual bool AsksForRights() const { return false; }
     // Never null: a command that cannot be started gives a StartedCommand that reports NotStarted.
     [[nodiscard]] virtual std::unique_ptr<StartedCommand> Start(const CommandLine& command) = 0;
-    // Whether the commands run with administrator rights (read from this process's token).
-    [[nodiscard]] virtual bool RunsElevated() const = 0;
     // What a command wrote into a file (the listing), decoded as its printed output is: in the
     // system's OEM code page (936 on Chinese Windows, 65001 with the UTF-8 option).
     [[nodiscard]] virtual std::wstring DecodeOutput(std::string_view bytes) const = 0;

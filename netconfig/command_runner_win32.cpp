@@ -1,7 +1,5 @@
 #include "command_runner_win32.h"
 
-#include "elevation_win32.h"
-
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -339,19 +337,6 @@ public:
     }
 
     std::wstring DecodeOutput(std::string_view bytes) const override { return DecodeOem(bytes); }
-
-    bool RunsElevated() const override { return TokenIsElevated(); }
-
-    bool AsksForRights() const override { return !TokenIsElevated() && UacIsOn(); }
-
-    // Not elevated where Windows asks for rights: the lines run in an elevated copy, one prompt a
-    // change. Elevated, or UAC off (nothing to ask; the lines fail and the diagnosis says why): here.
-    ChangeRun RunChange(const AddressChange& change, std::chrono::milliseconds bound,
-                        const std::function<bool()>& closing) override {
-        if (!AsksForRights()) return CommandRunner::RunChange(change, bound, closing);
-        return RunChangeElevated(change, bound, closing, calls_.wait,
-                                 calls_.elevatedExe.empty() ? win32::ProgramFile() : calls_.elevatedExe);
-    }
 
 private:
     Win32RunnerCalls calls_;

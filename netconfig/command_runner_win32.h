@@ -22,8 +22,6 @@ struct Win32RunnerCalls {
     std::wstring programFolder;
     // How a command is awaited.
     win32::Wait wait = win32::PlainWait;
-    // The exe an elevated copy is started from: this program's own when empty.
-    std::wstring elevatedExe;
 };
 
 [[nodiscard]] std::unique_ptr<CommandRunner> MakeWin32CommandRunner(const Win32RunnerCalls& calls);

@@ -9,7 +9,9 @@
 #include <memory>
 
 #include "address_change.h"
+#include "address_commands.h"
 #include "command_runner_win32.h"
+#include "win32/security.h"
 #include "win32/system_library.h"
 #include "win32/system_text.h"
 #include "win32/unique_handle.h"
@@ -193,28 +195,6 @@ ChangeRun Collect(const std::vector<std::wstring>& lines, const std::string& rec
 
 }  // namespace
 
-bool TokenIsElevated() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return true;  // unknown: claim nothing
-    const UniqueHandle owned(token);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    if (!::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return true;
-    return elevation.TokenIsElevated != 0;
-}
-
-bool UacIsOn() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", 0,
-                        KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return true;
-    DWORD value = 1, type = 0, size = sizeof value;
-    const LSTATUS read = ::RegQueryValueExW(key, L"EnableLUA", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    ::RegCloseKey(key);
-    // Windows' default is on; only a value that says 0 turns it off.
-    return read != ERROR_SUCCESS || type != REG_DWORD || value != 0;
-}
-
 std::vector<std::wstring> CommandLineWords(std::wstring_view line) {
     std::vector<std::wstring> words;
     std::wstring word;
@@ -334,4 +314,44 @@ int RunElevatedCopy(const std::vector<std::wstring>& arguments) {
         if (result.outcome == CommandResult::Outcome::TimedOut) return 0;
     }
     return 0;
+}
+
+namespace {
+
+class ElevatedSession final : public ChangeSession {
+public:
+    ElevatedSession(win32::Wait wait, const std::wstring& exe) : wait_(wait), exe_(exe) {}
+    ChangeRun Run(const AddressChange& change, std::chrono::milliseconds bound,
+                  const std::function<bool()>& closing) override {
+        return RunChangeElevated(change, bound, closing, wait_, exe_);
+    }
+
+private:
+    win32::Wait wait_;
+    std::wstring exe_;
+};
+
+class ElevatingChangeRunner final : public ChangeRunner {
+public:
+    ElevatingChangeRunner(win32::Wait wait, std::wstring exe) : wait_(wait), exe_(std::move(exe)) {}
+    bool AsksForRights() const override { return true; }
+    std::unique_ptr<ChangeSession> BeginClick() override {
+        return std::make_unique<ElevatedSession>(wait_, exe_.empty() ? win32::ProgramFile() : exe_);
+    }
+
+private:
+    win32::Wait wait_;
+    std::wstring exe_;
+};
+
+}  // namespace
+
+std::unique_ptr<ChangeRunner> MakeElevatingChangeRunner(win32::Wait wait, std::wstring exe) {
+    return std::make_unique<ElevatingChangeRunner>(wait, std::move(exe));
+}
+
+std::unique_ptr<ChangeRunner> MakeChangeRunner(CommandRunner& runner, win32::Wait wait) {
+    const bool elevated = win32::TokenIsElevated();
+    if (elevated || !win32::UacIsOn()) return std::make_unique<LocalChangeRunner>(runner, elevated);
+    return MakeElevatingChangeRunner(wait);
 }

@@ -10,17 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "command_runner.h"
+#include "change_runner.h"
 #include "win32/wait.h"
 
 // The first argument of the elevated copy.
 inline constexpr std::wstring_view kElevatedMode = L"--netscheme-elevated";
-
-// Whether this process's token is elevated (TokenElevation: an administrator's filtered token still
-// lists Administrators, but is not).
-[[nodiscard]] bool TokenIsElevated();
-// Whether Windows asks for administrator rights (UAC): EnableLUA, on where it is missing.
-[[nodiscard]] bool UacIsOn();
 
 // Runs the change's lines in an elevated copy of `exe`, each awaited there at most `bound`; waits
 // through `wait`. Declined when the user says no to the prompt; NotElevated when the copy cannot
@@ -29,6 +23,14 @@ inline constexpr std::wstring_view kElevatedMode = L"--netscheme-elevated";
 [[nodiscard]] ChangeRun RunChangeElevated(const AddressChange& change, std::chrono::milliseconds bound,
                                           const std::function<bool()>& closing, win32::Wait wait,
                                           const std::wstring& exe);
+
+// Changes run in elevated copies of `exe` (this program's own when empty), awaited through `wait`.
+[[nodiscard]] std::unique_ptr<ChangeRunner> MakeElevatingChangeRunner(win32::Wait wait, std::wstring exe = {});
+
+// Where changes run, chosen once at start-up: here, through `runner`, where this process is elevated
+// or Windows asks for no rights (UAC off: the lines fail and the diagnosis says why); else in
+// elevated copies.
+[[nodiscard]] std::unique_ptr<ChangeRunner> MakeChangeRunner(CommandRunner& runner, win32::Wait wait);
 
 // The elevated copy's whole life, from the arguments after kElevatedMode: the exit code (0 when
 // the lines ran; 2 on any doubt, with nothing changed).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "address_fields.h"
 #include "interface_table.h"
 
 FailureCauses DiagnoseFailure(bool elevated, bool timedOut, const CommandResult* listing) {

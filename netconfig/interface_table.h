@@ -18,6 +18,3 @@ struct InterfaceRow {
 // but the last is one word, and the last, the name, is the rest of the line. Empty when there is
 // no such table.
 [[nodiscard]] std::vector<InterfaceRow> ParseInterfaceTable(std::wstring_view output);
-
-// The interface the address commands always set.
-inline constexpr std::wstring_view kWiredInterface = L"以太网";

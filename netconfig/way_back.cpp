@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "address_commands.h"
-
 namespace {
 
 const AdapterState* Find(const AdapterList& all, std::wstring_view name) {
@@ -27,8 +25,6 @@ AdapterRead AsRead(const Snapshot& snapshot) {
     read.state.dnsServers = snapshot.dnsServers;
     return read;
 }
-
-std::wstring On(std::wstring_view name) { return L"name=" + std::wstring(name) + L" "; }
 
 }  // namespace
 
@@ -59,7 +55,7 @@ BeforeStatic CheckBeforeStatic(const AddressFields& asked, const AdapterList& al
     return {};
 }
 
-bool CanGoBack(const Snapshot& snapshot, const AddressFields* asked) {
+bool CanGoBack(const Snapshot& snapshot, const std::optional<AddressFields>& asked) {
     if (!snapshot.dhcp && snapshot.addresses.empty()) return false;  // nothing to put back
     if (!asked) return !snapshot.dhcp;
     return !CompareStatic(*asked, AsRead(snapshot)).differences.empty();
@@ -71,37 +67,6 @@ bool LeftWorse(const ReadBack& readBack) {
         return d.kind == Kind::Conflict || d.kind == Kind::PossibleConflict || d.kind == Kind::AddressMissing ||
                d.kind == Kind::NoLease;
     });
-}
-
-std::vector<std::wstring> RestoreCommandLines(const Snapshot& snapshot, std::wstring_view name) {
-    const std::wstring ip = L"netsh interface ip ";
-    // The apply button's own lines, so that "already enabled" counts as done here too.
-    if (snapshot.dhcp) {
-        const auto dhcp = DhcpCommandLines();
-        return {dhcp.begin(), dhcp.end()};
-    }
-    std::vector<std::wstring> lines;
-    for (size_t i = 0; i < snapshot.addresses.size(); ++i) {
-        const UnicastAddress& a = snapshot.addresses[i];
-        const std::wstring address = Ipv4Text(a.address) + L" " + Ipv4Text(MaskOf(a.prefixLength));
-        lines.push_back(i == 0 ? ip + L"set address " + On(name) + L"static " + address + L" " +
-                                     (snapshot.gateways.empty() ? L"none" : Ipv4Text(snapshot.gateways[0]))
-                               : ip + L"add address " + On(name) + address);
-    }
-    for (size_t i = 1; i < snapshot.gateways.size(); ++i)
-        lines.push_back(ip + L"add address " + On(name) + L"gateway=" + Ipv4Text(snapshot.gateways[i]) +
-                        L" gwmetric=0");
-    if (snapshot.dnsServers.empty()) lines.push_back(ip + L"set dns " + On(name) + L"static none");
-    for (size_t i = 0; i < snapshot.dnsServers.size(); ++i)
-        lines.push_back(i == 0 ? ip + L"set dns " + On(name) + L"static " + Ipv4Text(snapshot.dnsServers[0])
-                               : ip + L"add dns " + On(name) + Ipv4Text(snapshot.dnsServers[i]) + L" index=" +
-                                     std::to_wstring(i + 1));
-    return lines;
-}
-
-std::wstring RemoveGatewayLine(Ipv4 gateway, std::wstring_view name) {
-    return L"netsh interface ipv4 delete route prefix=0.0.0.0/0 interface=" + std::wstring(name) + L" nexthop=" +
-           Ipv4Text(gateway);
 }
 
 ReadBack CompareRestored(const Snapshot& snapshot, const AdapterRead& read) {

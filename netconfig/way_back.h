@@ -1,6 +1,6 @@
 // Looking before a change and the way back after it: what the adapter was (a snapshot), whether a
-// static setup may go ahead, the netsh lines that put the snapshot back, and whether the adapter is
-// as the snapshot afterwards. Plain values in, plain values out.
+// static setup may go ahead, whether going back is worth offering, and whether the adapter is as
+// the snapshot afterwards. Plain values in, plain values out.
 #pragma once
 #include <optional>
 #include <string>
@@ -37,14 +37,10 @@ struct BeforeStatic {
                                              std::wstring_view name);
 
 // Whether there is a way back worth offering: something to put back that differs from what was asked
-// (`asked` null: DHCP).
-[[nodiscard]] bool CanGoBack(const Snapshot& snapshot, const AddressFields* asked);
+// (`asked` none: DHCP).
+[[nodiscard]] bool CanGoBack(const Snapshot& snapshot, const std::optional<AddressFields>& asked);
 // Differences that leave the adapter worse off than before: no usable address.
 [[nodiscard]] bool LeftWorse(const ReadBack& readBack);
 
-// The lines that put the snapshot back on the adapter `name` (以太网), in order.
-[[nodiscard]] std::vector<std::wstring> RestoreCommandLines(const Snapshot& snapshot, std::wstring_view name);
-// The line that removes a default gateway Windows kept, on the adapter `name` only.
-[[nodiscard]] std::wstring RemoveGatewayLine(Ipv4 gateway, std::wstring_view name);
 // How the adapter compares with the snapshot, as the read-back compares it with asked values.
 [[nodiscard]] ReadBack CompareRestored(const Snapshot& snapshot, const AdapterRead& read);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "netconfig/adapter_reader_win32.h"
+#include "netconfig/address_commands.h"
 #include "netconfig/read_back.h"
 #include "netconfig/way_back.h"
 
@@ -48,7 +49,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::optional<Snapshot> snapshot = TakeSnapshot(all, name);
         const AddressFields asked{L"198.18.7.9", L"255.255.0.0", L"198.18.0.1", L"", L""};  // a test range
         const BeforeStatic check = CheckBeforeStatic(asked, all, name);
-        const size_t lines = snapshot ? RestoreCommandLines(*snapshot, name).size() : 0;
+        const size_t lines = snapshot ? RestoreCommandLines(*snapshot).size() : 0;
         before.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         if (!all.read || !snapshot || lines == 0 || check.kind == BeforeStatic::Kind::TakenByOtherAdapter) return 1;
     }

@@ -38,7 +38,7 @@ protected:
     Form1Test()
         : real_fs_(MakeSystemFileSystem()),
           fs_(*real_fs_),
-          form_(view_, runner_, reader_, fs_, clock_, folder_.path().wstring()) {
+          form_(view_, runner_, changes_, reader_, fs_, clock_, folder_.path().wstring()) {
         view_.form = &form_;
         runner_.log = &view_.log;
         reader_.log = &view_.log;
@@ -61,6 +61,7 @@ protected:
     FaultyFileSystem fs_;
     FakeView view_;
     FakeRunner runner_;
+    FakeChanges changes_{runner_};
     FakeReader reader_;
     FixedClock clock_;
     Form1 form_;
@@ -308,7 +309,7 @@ TEST_F(Form1Test, AFailureSaysWhichCauseAppliesAndWhatToDo) {
          unreadable},
     };
     for (const Case& c : cases) {
-        runner_.elevated = c.elevated;
+        changes_.elevated = c.elevated;
         runner_.results = {{CommandResult::Outcome::Exited, 1, L"文件名、目录名或卷标语法不正确。"},
                            {CommandResult::Outcome::Exited, 0, L""},
                            c.listing};
@@ -495,7 +496,7 @@ TEST_F(Form1Test, ADeviceThatAnswersOrASilentGatewayAsksFirstAndTheWayBackRestor
 TEST_F(Form1Test, ADeclinedPromptForRightsChangesNothingAndSaysSo) {
     view_.schemeText = L"home";
     for (const auto outcome : {ChangeRun::Outcome::Declined, ChangeRun::Outcome::NotElevated}) {
-        runner_.refuse = outcome;
+        changes_.canned = {{outcome, {}, Status::Error(L"系统拒绝。")}, {outcome, {}, Status::Error(L"系统拒绝。")}};
         view_.messages.clear();
         form_.Command3_Click();
         form_.Command4_Click();
@@ -609,7 +610,7 @@ TEST_F(Form1Test, ThreeAddsGiveThreeSevenLineBlocksAndReloadEachTime) {
 }
 
 TEST_F(Form1Test, AnAddFromTheTemporaryFolderSavesAndSaysToUnzipFirst) {
-    Form1 form(view_, runner_, reader_, fs_, clock_, {folder_.path().wstring(), true});
+    Form1 form(view_, runner_, changes_, reader_, fs_, clock_, {folder_.path().wstring(), true});
     view_.form = &form;
     view_.answers = {L"home"};
     form.Command5_Click();

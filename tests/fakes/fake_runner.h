@@ -10,6 +10,7 @@
 
 #include "app/clock.h"
 #include "netconfig/adapter_reader.h"
+#include "netconfig/change_runner.h"
 #include "netconfig/command_runner.h"
 #include "textfile/codepage936.h"
 
@@ -19,8 +20,7 @@ public:
     std::deque<CommandResult> results;  // answered in turn; when empty, exit code 0
     std::vector<std::wstring>* log = nullptr;
     std::function<void(const CommandLine&)> onWait;  // runs when a command is awaited
-    int runningFor = 0;  // how many waits the next command outlasts (it then ends, or times out)
-    bool elevated = true;
+    int runningFor = 0;                // how many waits the next command outlasts (it then ends, or times out)
     std::vector<std::wstring> letRun;  // commands left to finish on their own
 
     std::unique_ptr<StartedCommand> Start(const CommandLine& command) override {
@@ -32,13 +32,6 @@ public:
             results.pop_front();
         }
         return std::make_unique<Started>(*this, command, result, std::exchange(runningFor, 0));
-    }
-    bool RunsElevated() const override { return elevated; }
-    std::optional<ChangeRun::Outcome> refuse;  // Declined or NotElevated: as a prompt for rights ends
-    ChangeRun RunChange(const AddressChange& change, std::chrono::milliseconds bound,
-                        const std::function<bool()>& closing) override {
-        if (refuse) return {*refuse, {}, Status::Error(L"系统拒绝。")};
-        return CommandRunner::RunChange(change, bound, closing);
     }
     std::wstring DecodeOutput(std::string_view bytes) const override { return Codepage936().Decode(bytes); }
 
@@ -66,6 +59,40 @@ private:
         CommandResult result_;
         int running_;
     };
+};
+
+// Changes run through the fake runner as the local change runner runs them (`elevated` or not),
+// unless a test canned what the next runs come to (a declined prompt, a copy that ended early).
+class FakeChanges final : public ChangeRunner {
+public:
+    explicit FakeChanges(FakeRunner& runner) : runner_(runner) {}
+    bool elevated = true;
+    std::deque<ChangeRun> canned;
+    int clicks = 0;  // sessions begun
+
+    bool AsksForRights() const override { return false; }
+    std::unique_ptr<ChangeSession> BeginClick() override {
+        ++clicks;
+        return std::make_unique<Session>(*this);
+    }
+
+private:
+    class Session final : public ChangeSession {
+    public:
+        explicit Session(FakeChanges& changes) : changes_(changes) {}
+        ChangeRun Run(const AddressChange& change, std::chrono::milliseconds bound,
+                      const std::function<bool()>& closing) override {
+            if (changes_.canned.empty())
+                return LocalChangeRunner(changes_.runner_, changes_.elevated).BeginClick()->Run(change, bound, closing);
+            ChangeRun run = std::move(changes_.canned.front());
+            changes_.canned.pop_front();
+            return run;
+        }
+
+    private:
+        FakeChanges& changes_;
+    };
+    FakeRunner& runner_;
 };
 
 // The date and time stand still; the ticks move as the fakes' pauses and reads take time, and

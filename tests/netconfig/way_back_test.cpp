@@ -43,24 +43,24 @@ TEST(WayBack, RestoreLinesPutTheSnapshotBackInOrder) {
     was.state.addresses.push_back({*ParseIpv4(L"169.254.3.3"), 16});                       // not kept
     was.state.addresses.push_back({*ParseIpv4(L"10.1.1.1"), 8, AddressState::Tentative});  // not kept
     const Snapshot snapshot = *TakeSnapshot(Adapters(was), L"以太网");
-    EXPECT_EQ(RestoreCommandLines(snapshot, L"以太网"),
+    EXPECT_EQ(RestoreCommandLines(snapshot),
               (std::vector<std::wstring>{
                   L"netsh interface ip set address name=以太网 static 192.168.1.10 255.255.255.0 192.168.1.1",
                   L"netsh interface ip set dns name=以太网 static 223.5.5.5",
                   L"netsh interface ip add dns name=以太网 114.114.114.114 index=2"}));
     const Snapshot bare = *TakeSnapshot(Adapters(StaticRead(L"10.0.0.2", 8, L"", {})), L"以太网");
-    EXPECT_EQ(RestoreCommandLines(bare, L"以太网"),
+    EXPECT_EQ(RestoreCommandLines(bare),
               (std::vector<std::wstring>{L"netsh interface ip set address name=以太网 static 10.0.0.2 255.0.0.0 none",
                                          L"netsh interface ip set dns name=以太网 static none"}));
     const Snapshot dhcp = *TakeSnapshot(Adapters(DhcpRead()), L"以太网");
-    EXPECT_EQ(RestoreCommandLines(dhcp, L"以太网")[0], DhcpCommandLines()[0]);
+    EXPECT_EQ(RestoreCommandLines(dhcp)[0], DhcpCommandLines()[0]);
     EXPECT_FALSE(TakeSnapshot(Adapters(was), L"以太网 2"));
 
     // Offered only where it differs from what was asked, and compared as the read-back compares.
     const AddressFields same{L"192.168.1.10", L"255.255.255.0", L"192.168.1.1", L"223.5.5.5", L"114.114.114.114"};
-    EXPECT_FALSE(CanGoBack(snapshot, &same));
-    EXPECT_TRUE(CanGoBack(snapshot, nullptr));
-    EXPECT_FALSE(CanGoBack(dhcp, nullptr));
+    EXPECT_FALSE(CanGoBack(snapshot, same));
+    EXPECT_TRUE(CanGoBack(snapshot, std::nullopt));
+    EXPECT_FALSE(CanGoBack(dhcp, std::nullopt));
     EXPECT_TRUE(CompareRestored(snapshot, was).differences.size() == 1);  // the 10.1.1.1 beside it
     EXPECT_TRUE(CompareRestored(dhcp, DhcpRead()).differences.empty());
 }

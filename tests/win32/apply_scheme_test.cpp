@@ -16,7 +16,7 @@ class ApplySchemeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clock_.steady = true;  // the window's pauses are real
-        window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
+        window_ = std::make_unique<MainWindow>(*runner_, changes_, reader_, *fs_, clock_, folder_.path().wstring());
         ASSERT_TRUE(window_->Create().ok());
         wintest::DialogWatcher watcher;
         window_->LoadAndShow();
@@ -48,6 +48,7 @@ protected:
     ScopedVariable log_{L"NETSH_STANDIN_LOG", log_path_};
     // netsh from the stand-in's folder; the start-up listing finds no cmd.exe there and fails.
     std::unique_ptr<CommandRunner> runner_ = MakeWin32CommandRunner(wintest::StandInCalls());
+    LocalChangeRunner changes_{*runner_, true};
     FakeReader reader_;
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FixedClock clock_;
@@ -134,8 +135,9 @@ TEST_F(ApplySchemeTest, ASlowListingShowsTheWindowFirstAndFillsTheAdaptersWhenIt
     NETSCHEME_NEEDS_SYSTEM_NETSH();  // the listing goes through cmd
     window_.reset();
     runner_ = MakeSystemCommandRunner(win32::WaitKeepingWindowsPainted);
+    LocalChangeRunner changes(*runner_, true);
     ScopedVariable sleep(L"NETSH_STANDIN_SLEEP_MS", L"3500");
-    window_ = std::make_unique<MainWindow>(*runner_, reader_, *fs_, clock_, folder_.path().wstring());
+    window_ = std::make_unique<MainWindow>(*runner_, changes, reader_, *fs_, clock_, folder_.path().wstring());
     ASSERT_TRUE(window_->Create().ok());
     const auto start = std::chrono::steady_clock::now();
     {

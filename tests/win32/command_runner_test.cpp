@@ -195,7 +195,7 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
 // UAC off, so the window's own runner never asks.
 TEST_F(CommandRunnerTest, AnElevatedCopyOfTheExeRunsTheChangeAndHandsBackEachLinesResult) {
     NETSCHEME_NEEDS_SYSTEM_NETSH();  // the copy starts the system's netsh
-    EXPECT_FALSE(MakeSystemCommandRunner()->AsksForRights());
+    EXPECT_FALSE(MakeChangeRunner(*runner_, win32::PlainWait)->AsksForRights());
     const auto never = [] { return false; };
     const ChangeRun run = RunChangeElevated({AddressChange::Kind::Dhcp}, 20s, never, win32::WaitKeepingWindowsPainted,
                                             win32::ProgramFile());

@@ -27,7 +27,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clock_.steady = true;  // the window's pauses are real
-        window_ = std::make_unique<MainWindow>(runner_, reader_, *fs_, clock_, folder_.path().wstring());
+        window_ = std::make_unique<MainWindow>(runner_, changes_, reader_, *fs_, clock_, folder_.path().wstring());
         ASSERT_TRUE(window_->Create().ok());
         FinishByTimer(*window_);
     }
@@ -93,6 +93,7 @@ protected:
     TempFolder folder_;
     std::unique_ptr<FileSystem> fs_ = MakeSystemFileSystem();
     FakeRunner runner_;
+    FakeChanges changes_{runner_};
     FakeReader reader_;
     FixedClock clock_;
     std::unique_ptr<MainWindow> window_;
@@ -141,7 +142,7 @@ TEST_F(MainWindowTest, EveryControlSitsAtItsTwipsRectangle) { ExpectTwipsLayout(
 // Windows 7 and 8.1 lack GetDpiForWindow, AdjustWindowRectExForDpi and SystemParametersInfoForDpi
 // (and 7 GetDpiForMonitor): their fallbacks must give the window the system DPI's twips layout.
 TEST_F(MainWindowTest, WithoutTheNewerDpiFunctionsTheWindowHasTheSameTwipsLayoutAndFonts) {
-    MainWindow windows7(runner_, reader_, *fs_, clock_, folder_.path().wstring(), DpiFunctions::Windows7());
+    MainWindow windows7(runner_, changes_, reader_, *fs_, clock_, folder_.path().wstring(), DpiFunctions::Windows7());
     ASSERT_TRUE(windows7.Create().ok());
     FinishByTimer(windows7);
     EXPECT_EQ(windows7.dpi(), ExpectedDpi());  // the system DPI, never a fixed 96
