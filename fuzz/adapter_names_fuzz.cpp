@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Codepage936 codepage;
     const TextLines lines(bytes, codepage);
     size_t enabled = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.count(); ++i) {
         const auto name = AdapterName(lines.text(i));
         if (!name) continue;
         ++enabled;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(name->find(L' ') == std::wstring::npos);
     }
     std::wstring listing;
-    for (size_t i = 0; i < lines.size(); ++i) listing += lines.text(i) + L"\n";
+    for (size_t i = 0; i < lines.count(); ++i) listing += lines.text(i) + L"\n";
     FUZZ_CHECK(AdapterNames(listing).size() == enabled);
     return 0;
 }

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string prefix = codepage.Encode(DeletedLinePrefix(L"2026/12/7", L"9:05:03")).bytes;
     const TextLines after(RewriteWithMarkedLine(lines, *marked, prefix), codepage);
-    FUZZ_CHECK(after.size() == lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
+    FUZZ_CHECK(after.count() == lines.count());
+    for (size_t i = 0; i < lines.count(); ++i) {
         if (i == *marked)
             FUZZ_CHECK(after.raw(i) == prefix + std::string(lines.raw(i)));
         else

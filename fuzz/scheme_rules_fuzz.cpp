@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TextLines lines(input.file, codepage);
     const auto names = ListSchemeNames(lines);
     size_t nameLines = 0;
-    for (size_t i = 0; i < lines.size(); ++i) nameLines += lines.text(i).starts_with(L"name:");
+    for (size_t i = 0; i < lines.count(); ++i) nameLines += lines.text(i).starts_with(L"name:");
     FUZZ_CHECK(names.size() == nameLines);
 
     const std::wstring picked = names.empty() ? L"none" : names[input.choice % names.size()];

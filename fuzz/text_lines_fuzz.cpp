@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Codepage936 codepage;
     const TextLines lines(bytes, codepage);
     std::string joined;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.count(); ++i) {
         FUZZ_CHECK(lines.raw(i).find('\n') == std::string_view::npos);
         FUZZ_CHECK(lines.text(i).find(L'\n') == std::wstring::npos);
         FUZZ_CHECK(lines.raw(i).empty() == lines.text(i).empty());

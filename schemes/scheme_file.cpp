@@ -23,7 +23,7 @@ std::optional<char32_t> FindLineBreak(std::wstring_view text) {
 
 std::vector<std::wstring> ListSchemeNames(const TextLines& lines) {
     std::vector<std::wstring> names;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.count(); ++i) {
         const std::wstring& line = lines.text(i);
         if (line.starts_with(kNamePrefix)) names.push_back(line.substr(kNamePrefix.size()));
     }
@@ -33,7 +33,7 @@ std::vector<std::wstring> ListSchemeNames(const TextLines& lines) {
 std::vector<FieldWrite> LoadSchemeWrites(const TextLines& lines, std::wstring_view name) {
     std::vector<FieldWrite> writes;
     int counter = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.count(); ++i) {
         const std::wstring& line = lines.text(i);
         if (IsNameLineOf(line, name)) counter = 0;
         if (counter >= 1 && counter <= static_cast<int>(kFieldCount))
@@ -46,7 +46,7 @@ std::vector<FieldWrite> LoadSchemeWrites(const TextLines& lines, std::wstring_vi
 
 std::optional<size_t> FindLastNameLine(const TextLines& lines, std::wstring_view name) {
     std::optional<size_t> found;
-    for (size_t i = 0; i < lines.size(); ++i)
+    for (size_t i = 0; i < lines.count(); ++i)
         if (IsNameLineOf(lines.text(i), name)) found = i;
     return found;
 }
@@ -73,10 +73,10 @@ std::string EncodedDeletedMark(const TextLines& lines, const DateTimeText& when)
 std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::string_view prefix) {
     const std::string_view lineEnd = lines.lineEnd();
     size_t total = prefix.size();
-    for (size_t i = 0; i < lines.size(); ++i) total += lines.raw(i).size() + lineEnd.size();
+    for (size_t i = 0; i < lines.count(); ++i) total += lines.raw(i).size() + lineEnd.size();
     std::string bytes;
     bytes.reserve(total);
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.count(); ++i) {
         std::string_view raw = lines.raw(i);
         if (i == marked) {
             // A byte order mark stays first: behind the date it would make the file neither encoding.

@@ -13,12 +13,12 @@ TextLines Lines(const std::string& bytes) {
 
 std::vector<std::string> Raw(const TextLines& lines) {
     std::vector<std::string> raw;
-    for (size_t i = 0; i < lines.size(); ++i) raw.emplace_back(lines.raw(i));
+    for (size_t i = 0; i < lines.count(); ++i) raw.emplace_back(lines.raw(i));
     return raw;
 }
 
 TEST(TextLines, LinesEndAtLfWithOneCrDroppedAndALastLineWithoutEndStillCounts) {
-    EXPECT_EQ(Lines("").size(), 0u);
+    EXPECT_EQ(Lines("").count(), 0u);
     EXPECT_EQ(Raw(Lines("a\r\nb\r\n")), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Raw(Lines("a\r\nb")), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Raw(Lines("a\nb\n")), (std::vector<std::string>{"a", "b"}));
@@ -29,7 +29,7 @@ TEST(TextLines, LinesEndAtLfWithOneCrDroppedAndALastLineWithoutEndStillCounts) {
 
 TEST(TextLines, KeepsRawBytesBesideDecodedText) {
     const TextLines lines = Lines("\xD1\xDA\xC2\xEB:255.255.255.0\r\nbad\xFF\r\n");
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.count(), 2u);
     EXPECT_EQ(lines.text(0), L"掩码:255.255.255.0");
     EXPECT_EQ(lines.text(1), L"bad\xDCFF");
     EXPECT_EQ(lines.raw(1), "bad\xFF");
