@@ -31,6 +31,7 @@ struct Failures {
     std::vector<FailedCommand> lines;
     bool afterChange = false;  // a line failed after an earlier one changed the adapter
     bool timedOut = false;
+    bool lost = false;  // the elevated copy ended mid-run: what its lines did is not known
 };
 
 Failures FailuresOf(const ChangeRun& run) {
@@ -45,6 +46,7 @@ Failures FailuresOf(const ChangeRun& run) {
         failures.afterChange = failures.afterChange || anySucceeded;
         failures.timedOut =
             failures.timedOut || (line.result && line.result->outcome == CommandResult::Outcome::TimedOut);
+        failures.lost = failures.lost || (line.result && line.result->outcome == CommandResult::Outcome::Lost);
     }
     return failures;
 }
@@ -66,7 +68,7 @@ void ChangeFlow::Run(const std::optional<AddressFields>& asked) {
     std::optional<Snapshot> before;
     if (!LookFirst(asked, before)) return;
     const std::unique_ptr<ChangeSession> session = changes_.BeginClick();
-    Report(*session, Change(*session, asked), asked, before);
+    Report(*session, Change(*session, asked, before), asked, before);
 }
 
 bool ChangeFlow::LookFirst(const std::optional<AddressFields>& asked, std::optional<Snapshot>& before) {
@@ -88,11 +90,12 @@ bool ChangeFlow::LookFirst(const std::optional<AddressFields>& asked, std::optio
     return view_.AskYesNo(DescribeAddressAnswered((*asked)[Field::Ip], reply.mac)) && !view_.Closing();
 }
 
-ChangeFlow::Outcome ChangeFlow::Change(ChangeSession& session, const std::optional<AddressFields>& asked) {
+ChangeFlow::Outcome ChangeFlow::Change(ChangeSession& session, const std::optional<AddressFields>& asked,
+                                       const std::optional<Snapshot>& before) {
     BusyScope busy(view_);
     const ChangeRun run = RunLines(session, ChangeOf(asked));
     if (run.outcome == ChangeRun::Outcome::Closed) return {};
-    if (auto failed = Failed(run, true)) return *failed;
+    if (auto failed = Failed(run, &before)) return *failed;
     // An exit code is netsh's claim; the adapter's state is the truth.
     const auto patience = asked ? std::chrono::milliseconds(kStaticPatience) : kDhcpPatience;
     const Checked checked = ReadBackAdapter(
@@ -107,18 +110,29 @@ ChangeFlow::Outcome ChangeFlow::Change(ChangeSession& session, const std::option
     return {.text = std::wstring(kConfigured), .configured = true};
 }
 
-std::optional<ChangeFlow::Outcome> ChangeFlow::Failed(const ChangeRun& run, bool offerFollows) {
-    if (run.outcome == ChangeRun::Outcome::Declined) return Outcome{.text = DescribeRightsDeclined()};
-    if (run.outcome == ChangeRun::Outcome::NotElevated) return Outcome{.text = DescribeRightsNotHad(run.why)};
+std::optional<ChangeFlow::Outcome> ChangeFlow::Failed(const ChangeRun& run, const std::optional<Snapshot>* before) {
+    switch (run.outcome) {
+    case ChangeRun::Outcome::Declined: return Outcome{.text = DescribeRightsDeclined()};
+    case ChangeRun::Outcome::NotElevated: return Outcome{.text = DescribeRightsNotHad(run.why)};
+    case ChangeRun::Outcome::Refused: return Outcome{.text = DescribeCopyRefused(run.why)};
+    case ChangeRun::Outcome::Forbidden: return Outcome{.text = DescribeRightsForbidden(run.why)};
+    case ChangeRun::Outcome::Ran:
+    case ChangeRun::Outcome::Closed: break;
+    }
     const Failures failures = FailuresOf(run);
     if (failures.lines.empty()) return std::nullopt;
-    // A line that failed after another changed the adapter leaves it half changed: room for the
-    // way back in the box.
-    const bool worse = offerFollows && failures.afterChange;
-    const size_t reserved = worse ? BoxLines(DescribeWayBackOffer()) : 0;
-    return Outcome{.text = DescribeCommandFailures(failures.lines, LikelyCauses(failures.timedOut, run.elevated),
-                                                   kCommandBound, reserved),
-                   .worse = worse};
+    // A line that failed after another took effect, or a copy that ended mid-run, may leave the
+    // adapter half changed: room for the way back in the box, offered where the adapter says so.
+    const bool mayOffer = before && (failures.afterChange || failures.lost);
+    const size_t reserved = mayOffer ? BoxLines(DescribeWayBackOffer()) : 0;
+    std::wstring text =
+        DescribeCommandFailures(failures.lines, LikelyCauses(failures.timedOut, run.elevated), kCommandBound, reserved);
+    return Outcome{.text = std::move(text), .worse = mayOffer && ChangedSince(*before)};
+}
+
+bool ChangeFlow::ChangedSince(const std::optional<Snapshot>& before) {
+    if (!before) return true;
+    return !CompareRestored(*before, reader_.Read(kWiredInterface, kReadBound)).differences.empty();
 }
 
 bool ChangeFlow::GatewayAnswers(Ipv4 gateway, Ipv4 source) {
@@ -152,7 +166,7 @@ void ChangeFlow::Restore(ChangeSession& session, const Snapshot& before) {
 std::wstring ChangeFlow::RestoreProblem(ChangeSession& session, const Snapshot& before) {
     const ChangeRun run = RunLines(session, {AddressChange::Kind::Restore, {}, before});
     if (run.outcome == ChangeRun::Outcome::Closed) return {};
-    if (auto failed = Failed(run, false)) return failed->text;
+    if (auto failed = Failed(run, nullptr)) return failed->text;
     const auto compare = [&before](const AdapterRead& read) { return CompareRestored(before, read); };
     const auto patience = before.dhcp ? kDhcpPatience : std::chrono::milliseconds(kStaticPatience);
     Checked checked = ReadBackAdapter(compare, patience);

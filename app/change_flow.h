@@ -42,10 +42,13 @@ private:
     // for it and the user says 否.
     [[nodiscard]] bool LookFirst(const std::optional<AddressFields>& asked, std::optional<Snapshot>& before);
     // Runs the change's lines, reads 以太网 back (as asked, or on DHCP), then asks the gateway.
-    [[nodiscard]] Outcome Change(ChangeSession& session, const std::optional<AddressFields>& asked);
+    [[nodiscard]] Outcome Change(ChangeSession& session, const std::optional<AddressFields>& asked,
+                                 const std::optional<Snapshot>& before);
     // The box for a run whose lines did not all take effect, or whose rights could not be had; none
-    // when every line did. `offerFollows`: the way back may be offered below it.
-    [[nodiscard]] std::optional<Outcome> Failed(const ChangeRun& run, bool offerFollows);
+    // when every line did. `before`: the way back that may be offered below it (null: none follows).
+    [[nodiscard]] std::optional<Outcome> Failed(const ChangeRun& run, const std::optional<Snapshot>* before);
+    // Whether 以太网 now differs from `before` (or `before` is not known).
+    [[nodiscard]] bool ChangedSince(const std::optional<Snapshot>& before);
     // Whether the gateway answers an ARP question from the new address (or cannot be asked here).
     [[nodiscard]] bool GatewayAnswers(Ipv4 gateway, Ipv4 source);
     // Shows how the change ended, with the way back to `before` where it left things worse.

@@ -33,6 +33,8 @@ std::wstring DescribeFailure(const std::wstring& line, const CommandResult& resu
     case CommandResult::Outcome::Exited: text += L"退出代码 " + std::to_wstring(result.exitCode) + L"。"; break;
     case CommandResult::Outcome::Unknown:
         return text + L"已结束，但无法读取它的结果：" + Excerpt(result.output, std::max<size_t>(budget, 1));
+    case CommandResult::Outcome::Lost:
+        return text + L"可能已执行，但结果不明：以管理员身份运行的本程序副本在报告结果之前就结束了。\r\n";
     }
     const std::wstring said = Excerpt(result.output, budget);
     netshSaid = netshSaid || !said.empty();
@@ -187,6 +189,18 @@ std::wstring Words(const Status& why) {
     case Reason::NotPlainAddress:
         return L"只有 a.b.c.d 形式的地址或空白的框才能这样以管理员身份应用，请检查五个地址框。";
     case Reason::NoAnswer: return L"以管理员身份运行的本程序副本没有应答。";
+    case Reason::CopyEnded: return L"以管理员身份运行的本程序副本在接受更改之前就结束了。";
+    case Reason::CopyNotForThisWindow: return L"管道另一端不是启动它的窗口。";
+    case Reason::CopyOfAnotherProgram: return L"启动它的窗口运行的不是同一个程序文件。";
+    case Reason::CopyCannotCheckWindow: return L"无法确认启动它的窗口：" + why.detail();
+    case Reason::CopyGotNoChange: return L"收到的内容不是本程序写出的更改。";
+    case Reason::ElevationDeniedToStandardUsers:
+        return L"这台电脑的策略不允许标准用户获得管理员权限（用户账户控制：标准用户的提升提示行为为“自动拒绝提升请求”）"
+               L"。"
+               L"请让这台电脑的管理员来更改网络设置，或用管理员账户登录后右键点击程序 → 以管理员身份运行。";
+    case Reason::UnsignedElevationRefused:
+        return L"这台电脑的策略只允许有数字签名的程序获得管理员权限（用户账户控制：只提升已签名并验证的可执行文件），"
+               L"本程序没有数字签名。请让这台电脑的管理员在以管理员身份运行的命令提示符中启动本程序。";
     }
     return why.detail();
 }
@@ -196,10 +210,14 @@ std::wstring DescribeCommandFailures(const std::vector<FailedCommand>& failed, c
     // Less of netsh's output for each command until the whole fits.
     for (size_t budget = kOutputLines;; --budget) {
         bool netshSaid = false;
+        bool copyEnded = false;  // a line before was lost with the elevated copy
         std::wstring text = L"以下命令未成功执行：\r\n";
-        for (const FailedCommand& command : failed)
+        for (const FailedCommand& command : failed) {
+            copyEnded = copyEnded || (command.result && command.result->outcome == CommandResult::Outcome::Lost);
+            const std::wstring why = copyEnded ? L"以管理员身份运行的本程序副本已结束。" : L"前一条命令超时。";
             text += L"\r\n" + (command.result ? DescribeFailure(command.line, *command.result, bound, budget, netshSaid)
-                                              : Shown(command.line) + L"\r\n未执行：前一条命令超时。\r\n");
+                                              : Shown(command.line) + L"\r\n未执行：" + why + L"\r\n");
+        }
         text += L"\r\n" + DescribeCauses(causes, bound, netshSaid);
         if (budget == 0 || BoxLines(text) + reserved <= kBoxLines) return text;
     }
@@ -244,6 +262,12 @@ std::wstring DescribeRightsNotHad(const Status& why) {
     return L"无法取得管理员权限，网络设置没有更改：" + Words(why) +
            L"\r\n请关闭本程序，右键点击程序 → 以管理员身份运行。";
 }
+
+std::wstring DescribeCopyRefused(const Status& why) {
+    return L"以管理员身份运行的本程序副本拒绝执行：" + Words(why) + L"\r\n网络设置没有更改。";
+}
+
+std::wstring DescribeRightsForbidden(const Status& why) { return L"网络设置没有更改：" + Words(why); }
 
 std::wstring DescribeNoWayBack() { return L"\r\n更改之前没能读出网卡的设置，所以无法恢复为之前的设置。"; }
 

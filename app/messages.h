@@ -26,7 +26,8 @@ inline constexpr std::wstring_view kRestored = L"已恢复为之前的设置";
 
 struct FailedCommand {
     std::wstring line;
-    std::optional<CommandResult> result;  // none: not started, since the one before it hung
+    // None: not started, since the one before it hung or the elevated copy that ran it ended.
+    std::optional<CommandResult> result;
 };
 
 // The whole box: each failed command with how it ended and what netsh said, then the likely
@@ -53,6 +54,10 @@ struct FailedCommand {
 [[nodiscard]] std::wstring DescribeRightsDeclined();
 // Administrator rights could not be asked for or had: the system's reason and what to do.
 [[nodiscard]] std::wstring DescribeRightsNotHad(const Status& why);
+// The elevated copy reached the window and would not run the change (why): nothing was changed.
+[[nodiscard]] std::wstring DescribeCopyRefused(const Status& why);
+// A policy of this computer refuses the program administrator rights (why, and what to do).
+[[nodiscard]] std::wstring DescribeRightsForbidden(const Status& why);
 // A restore that did not bring the previous setup back: `problem` says what differs or failed.
 [[nodiscard]] std::wstring DescribeRestoreFailed(const std::wstring& problem);
 

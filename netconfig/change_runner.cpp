@@ -41,8 +41,33 @@ private:
     bool elevated_;
 };
 
+class RefusedSession final : public ChangeSession {
+public:
+    explicit RefusedSession(Status why) : why_(std::move(why)) {}
+    ChangeRun Run(const AddressChange&, std::chrono::milliseconds, const std::function<bool()>&) override {
+        return {ChangeRun::Outcome::Forbidden, {}, why_};
+    }
+
+private:
+    Status why_;
+};
+
 }  // namespace
 
 std::unique_ptr<ChangeSession> LocalChangeRunner::BeginClick() {
     return std::make_unique<LocalSession>(runner_, elevated_);
+}
+
+std::unique_ptr<ChangeSession> RefusedChangeRunner::BeginClick() { return std::make_unique<RefusedSession>(why_); }
+
+ChangePlace PlaceForChanges(const Rights& rights) {
+    using Where = ChangePlace::Where;
+    if (rights.elevated || !rights.uacOn) return {Where::Here, rights.elevated, {}};
+    // Microsoft's values: ValidateAdminCodeSignatures 1 elevates only signed programs (this one is
+    // not); ConsentPromptBehaviorUser 0 denies a standard user's requests without a prompt.
+    if (rights.validateAdminCodeSignatures == 1ul)
+        return {Where::Nowhere, false, Status::Because(Status::Reason::UnsignedElevationRefused)};
+    if (!rights.filteredAdministrator && rights.consentPromptBehaviorUser == 0ul)
+        return {Where::Nowhere, false, Status::Because(Status::Reason::ElevationDeniedToStandardUsers)};
+    return {Where::ElevatedCopy, true, {}};
 }

@@ -17,8 +17,9 @@ struct CommandLine {
 };
 
 struct CommandResult {
-    // Unknown: it ended, but its exit code could not be read.
-    enum class Outcome { Exited, NotStarted, TimedOut, Unknown };
+    // Unknown: it ended, but its exit code could not be read. Lost: it ran in an elevated copy that
+    // ended before it said how the line ended; the line may have changed the adapter.
+    enum class Outcome { Exited, NotStarted, TimedOut, Unknown, Lost };
     Outcome outcome = Outcome::NotStarted;
     unsigned long exitCode = 0;
     std::wstring output;  // what the child printed (decoded), or why it could not be started

@@ -21,6 +21,15 @@ public:
         OutOfMemory,
         NotPlainAddress,  // a value that is no a.b.c.d address cannot be handed to an elevated copy
         NoAnswer,         // the elevated copy did not answer
+        CopyEnded,        // the elevated copy ended before it took the change
+        // The elevated copy refused to run what the window handed it:
+        CopyNotForThisWindow,   // the pipe's other end is not the window it was started for
+        CopyOfAnotherProgram,   // that window runs another program file
+        CopyCannotCheckWindow,  // that window's process or file could not be looked at (detail)
+        CopyGotNoChange,        // what it was handed is no change this program writes
+        // A policy refuses administrator rights to this program:
+        ElevationDeniedToStandardUsers,  // ConsentPromptBehaviorUser 0
+        UnsignedElevationRefused,        // ValidateAdminCodeSignatures 1
     };
 
     Status() = default;  // ok

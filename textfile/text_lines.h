@@ -17,7 +17,7 @@ public:
     TextLines(std::string bytes, Codepage936& codepage);
 
     [[nodiscard]] const std::string& bytes() const { return bytes_; }  // the whole file as read
-    [[nodiscard]] size_t count() const { return spans_.size(); }  // lines
+    [[nodiscard]] size_t count() const { return spans_.size(); }       // lines
     [[nodiscard]] bool empty() const { return spans_.empty(); }
     [[nodiscard]] TextEncoding encoding() const { return encoding_; }  // for what is written into it
     [[nodiscard]] size_t markLength() const;                           // the first line's bytes begin with it

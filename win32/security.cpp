@@ -10,9 +10,9 @@ namespace win32 {
 
 namespace {
 
-UniqueHandle OwnToken() {
+UniqueHandle OwnToken(DWORD access = TOKEN_QUERY) {
     HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return UniqueHandle();
+    if (!::OpenProcessToken(::GetCurrentProcess(), access, &token)) return UniqueHandle();
     return UniqueHandle(token);
 }
 
@@ -48,11 +48,35 @@ bool TokenIsElevated() {
     return elevation.TokenIsElevated != 0;
 }
 
+bool TokenIsFilteredAdministrator() {
+    const UniqueHandle token = OwnToken();
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    return token && ::GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size) &&
+           type == TokenElevationTypeLimited;
+}
+
 bool UacIsOn() {
     // Windows' default is on; only a value that says 0 turns it off.
     return ReadDword(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
                      L"EnableLUA")
                .value_or(1) != 0;
+}
+
+EnabledPrivilege::EnabledPrivilege(const wchar_t* name) : token_(OwnToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY)) {
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!token_ || !::LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid)) return;
+    DWORD size = 0;
+    // ERROR_NOT_ALL_ASSIGNED (with TRUE returned): the token does not hold it.
+    changed_ = ::AdjustTokenPrivileges(token_.get(), FALSE, &wanted, sizeof previous_, &previous_, &size) &&
+               ::GetLastError() == ERROR_SUCCESS;
+}
+
+EnabledPrivilege::~EnabledPrivilege() {
+    // `previous_` lists only what was changed: one that was already on stays on.
+    if (changed_) ::AdjustTokenPrivileges(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
 }
 
 }  // namespace win32

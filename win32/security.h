@@ -20,7 +20,26 @@ namespace win32 {
 // to be missing.
 [[nodiscard]] bool TokenIsElevated();
 
+// Whether this process's token is the filtered half of an administrator's pair (TokenElevationType
+// Limited), which a consent prompt raises; not a standard user's token (Default).
+[[nodiscard]] bool TokenIsFilteredAdministrator();
+
 // Whether Windows asks for administrator rights (UAC): EnableLUA, on where it is missing.
 [[nodiscard]] bool UacIsOn();
+
+// A privilege this process's token holds, enabled for as long as this lives, then put back as it
+// was. Nothing changes where the token does not hold it.
+class EnabledPrivilege {
+public:
+    explicit EnabledPrivilege(const wchar_t* name);
+    ~EnabledPrivilege();
+    EnabledPrivilege(const EnabledPrivilege&) = delete;
+    EnabledPrivilege& operator=(const EnabledPrivilege&) = delete;
+
+private:
+    UniqueHandle token_;
+    TOKEN_PRIVILEGES previous_{};
+    bool changed_ = false;
+};
 
 }  // namespace win32

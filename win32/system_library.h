@@ -40,6 +40,7 @@ public:
         : library_(LoadSystemLibrary(dll)), function_(FunctionOf<Function>(library_.get(), name)) {}
 
     [[nodiscard]] explicit operator bool() const { return function_ != nullptr; }
+    [[nodiscard]] Function* get() const { return function_; }
     template <typename... Args>
     auto operator()(Args... args) const {
         return function_(args...);

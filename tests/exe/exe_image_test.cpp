@@ -157,12 +157,12 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// Only known DLLs (always loaded from System32) and comctl32 (redirected by the manifest): any
-// other import would be looked for in the user-writable program folder first. They are also
-// all on Windows 7 SP1, unlike shcore, the api-ms-win-* sets and ucrtbase.
+// Only known DLLs, always loaded from System32: any other import (comctl32 among them) would be
+// looked for in the user-writable program folder first, also by the elevated copy, before the
+// program could restrict the search. They are also all on Windows 7 SP1, unlike shcore, the
+// api-ms-win-* sets and ucrtbase.
 TEST(ExeImage, ImportsOnlyDllsThatCannotBePlantedInItsFolder) {
-    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
-                                              "msvcrt.dll",   "advapi32.dll", "comctl32.dll"};
+    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "advapi32.dll"};
     for (const Exe& exe : kExes) {
         const auto imports = PeImage(exe.path).Imports();
         EXPECT_FALSE(imports.empty()) << exe.path;

@@ -6,6 +6,7 @@
 #include "fakes/fake_runner.h"
 #include "fakes/temp_folder.h"
 #include "netconfig/command_runner_win32.h"
+#include "netconfig/elevating_runner_win32.h"
 #include "window_helpers.h"
 
 namespace {
@@ -70,6 +71,48 @@ TEST_F(ApplySchemeTest, ApplyStartsTheThreeLinesInOrderThenSaysSo) {
                   L"Netsh interface ip set address Name=以太网 static 192.168.10.23  255.255.255.0  192.168.10.1 ",
                   L"Netsh interface ip Set Dns Name=以太网 static  192.168.10.1",
                   L"netsh interface ip add dns Name=以太网   114.114.114.114"}));
+}
+
+// Without rights, one click asks once: the apply's lines and, after 是 to the silent gateway, the
+// restore's all run in the one elevated copy the click started.
+TEST_F(ApplySchemeTest, AClickAndTheWayBackItOffersRunInOneElevatedCopy) {
+    NETSCHEME_NEEDS_SYSTEM_NETSH();  // the copy starts the system's netsh
+    ElevationCalls calls;
+    calls.wait = win32::WaitKeepingWindowsPainted;
+    const auto elevating = MakeElevatingChangeRunner(calls);
+    window_.reset();
+    wintest::Pump();  // the WM_QUIT the first window left
+    window_ = std::make_unique<MainWindow>(*runner_, *elevating, reader_, *fs_, clock_, folder_.path().wstring());
+    ASSERT_TRUE(window_->Create().ok());
+    {
+        wintest::DialogWatcher watcher;
+        window_->LoadAndShow();
+    }
+    const AddressFields fields{L"192.168.10.23", L"255.255.255.0", L"192.168.10.1", L"192.168.10.1", L""};
+    for (Field field : kFields) window_->SetFieldText(field, fields[field]);
+    ::SetWindowTextW(window_->Control(ControlId::Combo1), L"办公室");
+    reader_.before = StaticRead(L"192.168.10.5", 24, L"192.168.10.254", {L"8.8.8.8", L"8.8.4.4"});
+    reader_.reads = {StaticRead(L"192.168.10.23", 24, L"192.168.10.1", {L"192.168.10.1"}), *reader_.before};
+    reader_.replies = {{}, {ArpReply::Outcome::NoReply, {}}, {ArpReply::Outcome::NoReply, {}}};
+    ::DeleteFileW(log_path_.c_str());
+    std::vector<wintest::SeenDialog> seen;
+    {
+        wintest::DialogWatcher watcher({wintest::DialogAnswer(IDYES)});
+        ::SendMessageW(window_->Control(ControlId::Command3), BM_CLICK, 0, 0);
+        wintest::Pump();
+        seen = watcher.Seen();
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0].text.find(L"网关 192.168.10.1 没有应答"), std::wstring::npos);
+    EXPECT_EQ(seen[1].text, L"已恢复为之前的设置");
+    EXPECT_EQ(Lines().size(), 6u);  // the three of the apply, the three of the restore
+    std::vector<std::wstring> parents;
+    for (const std::wstring& entry : wintest::ReadLogLines(log_path_))
+        if (entry.starts_with(L"parent:")) parents.push_back(entry.substr(7));
+    ASSERT_EQ(parents.size(), 6u);
+    EXPECT_EQ(std::count(parents.begin(), parents.end(), parents[0]), 6) << "more than one copy, more than one prompt";
+    EXPECT_NE(parents[0], std::to_wstring(::GetCurrentProcessId()));
+    window_.reset();
 }
 
 TEST_F(ApplySchemeTest, WithNoSchemeChosenApplyStartsNothing) {

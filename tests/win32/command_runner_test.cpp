@@ -2,8 +2,6 @@
 // line, the system folder as current folder, exit codes, captured OEM output, the time bound,
 // and the listing redirected by cmd into folders with awkward names.
 #include "netconfig/command_runner_win32.h"
-#include "netconfig/address_change.h"
-#include "netconfig/elevation_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -187,32 +185,6 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
     std::sort(found.begin(), found.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(found, expected);
-}
-
-// Administrator rights on the click: the change runs in a copy of the exe started with "runas"
-// (Wine asks nothing and keeps the token; this test program is that exe, see test_main.cpp),
-// handed only values; its results come back through the pipe. Wine's token is elevated and its
-// UAC off, so the window's own runner never asks.
-TEST_F(CommandRunnerTest, AnElevatedCopyOfTheExeRunsTheChangeAndHandsBackEachLinesResult) {
-    NETSCHEME_NEEDS_SYSTEM_NETSH();  // the copy starts the system's netsh
-    EXPECT_FALSE(MakeChangeRunner(*runner_, win32::PlainWait)->AsksForRights());
-    const auto never = [] { return false; };
-    const ChangeRun run = RunChangeElevated({AddressChange::Kind::Dhcp}, 20s, never, win32::WaitKeepingWindowsPainted,
-                                            win32::ProgramFile());
-    ASSERT_EQ(run.outcome, ChangeRun::Outcome::Ran);
-    ASSERT_EQ(run.lines.size(), 2u);
-    for (const ChangeRun::Line& line : run.lines) {
-        ASSERT_TRUE(line.result);
-        EXPECT_TRUE(line.result->Succeeded()) << static_cast<int>(line.result->outcome);
-        EXPECT_TRUE(Logged(L"line:" + line.text));
-    }
-    const AddressChange notPlain{AddressChange::Kind::Static, {L"10.0.0.7 ", L"255.0.0.0", L"", L"", L""}};
-    EXPECT_EQ(RunChangeElevated(notPlain, 20s, never, win32::WaitKeepingWindowsPainted, win32::ProgramFile()).outcome,
-              ChangeRun::Outcome::NotElevated);
-    // The copy itself changes nothing on any doubt: no such pipe, a value out of range.
-    const std::wstring pipe = L"\\\\.\\pipe\\netscheme-" + std::wstring(32, L'0');
-    EXPECT_EQ(RunElevatedCopy({pipe, L"4", L"dhcp"}), 2);
-    EXPECT_EQ(RunElevatedCopy({pipe, L"4", L"static", L"256.1.1.1", L"-", L"-", L"-", L"-"}), 2);
 }
 
 // netsh writes UTF-8 where the console code page was set to it; else the OEM code page (936).

@@ -1,7 +1,9 @@
 // Stands in for netsh.exe in the Wine prefix's system folder (Wine's own is an empty stub).
 // It appends its command line and current folder to NETSH_STANDIN_LOG, prints a Chinese listing
 // for "show interface" (or NETSH_STANDIN_OUTPUT, NETSH_STANDIN_REPEAT times) in the OEM code
-// page, can sleep for NETSH_STANDIN_SLEEP_MS, and exits with NETSH_STANDIN_EXIT.
+// page, can sleep for NETSH_STANDIN_SLEEP_MS, and exits with NETSH_STANDIN_EXIT. Started with a
+// line that holds NETSH_STANDIN_KILL_PARENT_ON, it ends the process that started it first, as a
+// security product or a crash may end an elevated copy in the middle of a change.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -68,6 +70,14 @@ int wmain() {
     Log(L"line:" + commandLine);
     Log(L"folder:" + std::wstring(folder));
     Log(L"parent:" + std::to_wstring(ParentProcessId()));
+    const std::wstring kill = Variable(L"NETSH_STANDIN_KILL_PARENT_ON");
+    if (!kill.empty() && commandLine.find(kill) != std::wstring::npos) {
+        if (HANDLE parent = ::OpenProcess(PROCESS_TERMINATE, FALSE, ParentProcessId())) {
+            Log(L"killed parent");
+            ::TerminateProcess(parent, 1);
+            ::CloseHandle(parent);
+        }
+    }
 
     std::wstring output = Variable(L"NETSH_STANDIN_OUTPUT");
     if (output.empty() && commandLine.find(L"show interface") != std::wstring::npos) output = kListing;

@@ -2,7 +2,8 @@
 // copy (a change's lines run for a test in this same exe, as the copy checks); else the tests.
 #include <gtest/gtest.h>
 
-#include "netconfig/elevation_win32.h"
+#include "netconfig/copy_protocol.h"
+#include "netconfig/elevated_copy_win32.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::wstring> words = CommandLineWords(::GetCommandLineW());
