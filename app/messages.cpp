@@ -346,9 +346,17 @@ std::wstring DescribeUnknownEncoding(const FilePath& file) {
 
 std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file) {
     std::wstring text;
-    if (!recovery.restoredFrom.empty())
+    if (!recovery.restoredFrom.empty() && !recovery.fromTemporary)
         text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份" + QuotedPath(recovery.restoredFrom) +
                 L"恢复：修改前的方案都在。\r\n";
+    if (!recovery.restoredFrom.empty() && recovery.fromTemporary)
+        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件和它的备份都不见了，已从那次修改写好的临时文件" +
+                QuotedPath(recovery.restoredFrom) + L"恢复：修改后的方案都在。\r\n";
+    if (!recovery.partial.empty())
+        text += L"方案文件" + QuotedPath(file) +
+                L"和它的备份都不见了。上次修改被中断时留下的临时文件没有写完，已改名保留为" +
+                QuotedPath(recovery.partial) + L"：它保存着你的方案（最后一行可能不全），请用记事本打开查看，确认后把它改名为 " +
+                std::wstring(kSchemeFileName) + L"。\r\n";
     if (!recovery.unrestored.empty())
         text += L"方案文件" + QuotedPath(file) + L"不见了。上次修改被中断时留下的备份" +
                 QuotedPath(recovery.unrestored) + L"没能改回原名：它保存着你的方案，请把它改名为 " +

@@ -86,7 +86,8 @@ std::string RewriteWithMarkedLine(const TextLines& lines, size_t marked, std::st
             bytes += prefix;
         }
         bytes += raw;
-        bytes += lineEnd;
+        // A lone CR stays one; every other line ends with CR LF.
+        bytes += lines.endsAtLoneCr(i) ? lineEnd.substr(0, lineEnd.size() / 2) : lineEnd;
     }
     return bytes;
 }

@@ -2,8 +2,9 @@
 
 std::string StartOnOwnLine(std::string_view block, std::string_view tail, std::string_view lineEnd) {
     std::string bytes;
-    // The LF is the second half of CR LF in every encoding; a lone CR ends no line either.
-    if (!tail.empty() && tail != lineEnd.substr(lineEnd.size() / 2)) bytes = lineEnd;
+    // CR and LF are the halves of CR LF in every encoding; either ends a line.
+    const size_t half = lineEnd.size() / 2;
+    if (!tail.empty() && tail != lineEnd.substr(half) && tail != lineEnd.substr(0, half)) bytes = lineEnd;
     bytes += block;
     return bytes;
 }

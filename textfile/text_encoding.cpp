@@ -24,14 +24,30 @@ std::optional<char32_t> Utf8At(std::string_view bytes, size_t i, size_t& length)
     return c;
 }
 
+char16_t Utf16Unit(std::string_view bytes, size_t at, bool bigEndian) {
+    const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
+    return static_cast<char16_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
+}
+
+// An even number of bytes, every surrogate in a pair.
+bool WholeUtf16(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0) return false;
+    for (size_t at = 2; at < bytes.size(); at += 2) {
+        const char16_t unit = Utf16Unit(bytes, at, bigEndian);
+        if (unit >= 0xDC00 && unit <= 0xDFFF) return false;  // a low one not after a high one
+        if (unit < 0xD800 || unit > 0xDBFF) continue;
+        if (at + 2 >= bytes.size()) return false;
+        const char16_t next = Utf16Unit(bytes, at + 2, bigEndian);
+        if (next < 0xDC00 || next > 0xDFFF) return false;
+        at += 2;
+    }
+    return true;
+}
+
 std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
     std::wstring text;
     size_t i = 0;
-    for (; i + 1 < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
-        const char32_t unit = bigEndian ? (char32_t{first} << 8 | second) : (char32_t{second} << 8 | first);
-        text += static_cast<wchar_t>(unit);
-    }
+    for (; i + 1 < bytes.size(); i += 2) text += static_cast<wchar_t>(Utf16Unit(bytes, i, bigEndian));
     if (i < bytes.size()) text += static_cast<wchar_t>(0xDC00 + static_cast<unsigned char>(bytes[i]));  // odd byte
     if constexpr (sizeof(wchar_t) == 4) {  // join the pairs, as a 16-bit wchar_t holds them
         std::wstring joined;
@@ -69,10 +85,18 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-TextEncoding EncodingOf(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Mark)) return TextEncoding::Utf8;
+TextEncoding ReadingEncodingOf(std::string_view bytes) {
     if (bytes.starts_with(kUtf16LeMark)) return TextEncoding::Utf16Le;
     if (bytes.starts_with(kUtf16BeMark)) return TextEncoding::Utf16Be;
+    return EncodingOf(bytes);
+}
+
+TextEncoding EncodingOf(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) return TextEncoding::Utf8;
+    for (const bool bigEndian : {false, true})
+        if (bytes.starts_with(bigEndian ? kUtf16BeMark : kUtf16LeMark))
+            return WholeUtf16(bytes, bigEndian) ? (bigEndian ? TextEncoding::Utf16Be : TextEncoding::Utf16Le)
+                                                : TextEncoding::Unknown;
     if (bytes.find('\0') != std::string_view::npos) return TextEncoding::Unknown;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     return !ascii && IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Codepage936;

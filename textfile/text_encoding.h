@@ -14,10 +14,14 @@ inline constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
 enum class TextEncoding { Codepage936, Utf8, Utf16Le, Utf16Be, Unknown };
 
-// By the byte order mark; else NUL bytes (UTF-16 without a mark, or no text at all) are Unknown;
-// else valid UTF-8 with a non-ASCII byte is UTF-8 (Notepad saves it so since Windows 10 1903);
-// else code page 936.
+// By the byte order mark, where the whole file bears it out: UTF-16 of an odd length or with an
+// unpaired surrogate (a copy cut short, a bad save) is Unknown. Else NUL bytes (UTF-16 without a
+// mark, or no text at all) are Unknown; else valid UTF-8 with a non-ASCII byte is UTF-8 (Notepad
+// saves it so since Windows 10 1903); else code page 936.
 [[nodiscard]] TextEncoding EncodingOf(std::string_view bytes);
+// How the file is read: as EncodingOf says, but a file with a UTF-16 mark as UTF-16 even where the
+// rest does not bear it out, so its names are listed as well as they can be.
+[[nodiscard]] TextEncoding ReadingEncodingOf(std::string_view bytes);
 // The length of the byte order mark `bytes` start with in `encoding`: 0 when there is none.
 [[nodiscard]] size_t MarkLength(TextEncoding encoding, std::string_view bytes);
 // CR LF in `encoding`.

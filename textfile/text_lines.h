@@ -1,8 +1,8 @@
 // The lines of a text file, each kept as its raw bytes next to its decoded text, so a rewrite
 // can give back every line it did not change byte for byte. Decoded in the file's encoding (see
-// EncodingOf); a byte order mark stays in the first line's bytes, out of its text. Lines end at
-// LF with one CR before it dropped; a lone CR stays in the line; a last line without a line end is
-// still a line; an empty file (or one of a mark alone) has no lines.
+// ReadingEncodingOf); a byte order mark stays in the first line's bytes, out of its text. CR LF, LF
+// and a lone CR (old Mac files, which Notepad keeps) each end a line; a last line without a line
+// end is still a line; an empty file (or one of a mark alone) has no lines.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -26,15 +26,19 @@ public:
     [[nodiscard]] std::string_view raw(size_t i) const {
         return std::string_view(bytes_).substr(spans_[i].offset, spans_[i].length);
     }
+    // Whether line i ended at a lone CR, which a rewrite gives back as it was.
+    [[nodiscard]] bool endsAtLoneCr(size_t i) const { return spans_[i].loneCr; }
 
     struct Span {
         size_t offset;
         size_t length;
+        bool loneCr = false;
     };
 
 private:
     std::string bytes_;
     std::vector<Span> spans_;
     TextEncoding encoding_ = TextEncoding::Codepage936;
+    TextEncoding reading_ = TextEncoding::Codepage936;
     std::vector<std::wstring> texts_;
 };

@@ -446,21 +446,35 @@ TEST_F(Form1Test, EveryEncodingNotepadSavesIsKept) {
         view_.Pick(0);
         form_.Command1_Click();
         EXPECT_TRUE(ReadBytes(SchemeFile()).starts_with(mark + in(L"2026/12/6-9:05:03-已删除-name:家\r\nIP:")));
+
+        // Old Mac line ends: each lone CR ends a line, and a delete gives them back as they were.
+        WriteBytes(SchemeFile(), mark + in(L"name:甲\rIP:1.1.1.1\rname:乙\r"));
+        form_.Readtxt();
+        EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"甲", L"乙"}));
+        view_.Pick(1);
+        form_.Command1_Click();
+        EXPECT_EQ(ReadBytes(SchemeFile()), mark + in(L"name:甲\rIP:1.1.1.1\r2026/12/6-9:05:03-已删除-name:乙\r"));
     }
     EXPECT_EQ(EncodeText(TextEncoding::Utf16Be, L"家\r", codepage).bytes, "\x5B\xB6\0\r"s);
 
-    // UTF-16 without its mark cannot be told: listed as it reads, never added to or rewritten.
-    const std::string unmarked = "n\0a\0m\0e\0:\0x\0\r\0\n\0"s;
-    WriteBytes(SchemeFile(), unmarked);
-    view_.messages.clear();
-    form_.Readtxt();
-    view_.answers = {L"new"};
-    form_.Command5_Click();
-    view_.schemeText = L"x";
-    form_.Command1_Click();
-    EXPECT_EQ(ReadBytes(SchemeFile()), unmarked);
-    ASSERT_EQ(view_.messages.size(), 3u);
-    for (const auto& message : view_.messages) EXPECT_NE(message.text.find(L"另存为"), std::wstring::npos);
+    // UTF-16 without its mark, or marked but cut short by a byte or with a lone surrogate, cannot be
+    // told: listed as it reads, never added to or rewritten.
+    const std::string line = "n\0a\0m\0e\0:\0x\0\r\0\n\0"s;
+    for (const std::string& told : {line, "\xFF\xFE"s + line + "y", "\xFF\xFE"s + line + "\x00\xD8"s}) {
+        WriteBytes(SchemeFile(), told);
+        view_.messages.clear();
+        form_.Readtxt();
+        if (told != line) {  // a mark says UTF-16: read so as far as it is whole
+            EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"x"});
+        }
+        view_.answers = {L"new"};
+        form_.Command5_Click();
+        view_.schemeText = L"x";
+        form_.Command1_Click();
+        EXPECT_EQ(ReadBytes(SchemeFile()), told);
+        ASSERT_EQ(view_.messages.size(), 3u);
+        for (const auto& message : view_.messages) EXPECT_NE(message.text.find(L"另存为"), std::wstring::npos);
+    }
 }
 
 TEST_F(Form1Test, DeleteKeepsEveryOtherByteAndEndsAnUnendedLastLine) {

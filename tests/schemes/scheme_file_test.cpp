@@ -99,7 +99,7 @@ TEST(SchemeDelete, MarkedLineGetsTheStampAndEveryOtherLineComesBackByteForByte) 
     EXPECT_EQ(encoded, "2026/12/6-9:05:03-\xD2\xD1\xC9\xBE\xB3\xFD-");
 
     const auto match = FindLastNameLine(lines, L"home");
-    ASSERT_EQ(match, 4u);
+    ASSERT_EQ(match, 5u);  // "lone" and "cr" are two lines
     EXPECT_EQ(RewriteWithMarkedLine(lines, *match, encoded),
               "name:home\r\nIP:1\r\n\xFF\x81 raw\r\nlone\rcr\r\n" + encoded + "name:home\r\nlast\r\n");
     EXPECT_EQ(RewriteWithMarkedLine(lines, 0, "X").substr(0, 11), "Xname:home\r");

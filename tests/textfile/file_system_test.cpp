@@ -44,11 +44,12 @@ TEST(FileSystem, AppendCreatesTheFileAndStartsEachBlockOnALineOfItsOwn) {
     // UTF-16 ends its lines in two-byte units.
     using namespace std::string_literals;
     const std::string utf16 = "\r\0\n\0"s, lf16 = "\xFF\xFEo\0\n\0"s, cut16 = "\xFF\xFEo\0"s;
-    const std::tuple<std::string, std::string, std::string> cases[] = {{"old", "\r\n", "old\r\nnew\r\n"},
-                                                                       {"old\r", "\r\n", "old\r\r\nnew\r\n"},
-                                                                       {"old\n", "\r\n", "old\nnew\r\n"},
-                                                                       {cut16, utf16, cut16 + utf16 + "new\r\n"},
-                                                                       {lf16, utf16, lf16 + "new\r\n"}};
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"old", "\r\n", "old\r\nnew\r\n"},
+        {"old\r", "\r\n", "old\rnew\r\n"},  // a lone CR ends a line
+        {"old\n", "\r\n", "old\nnew\r\n"},
+        {cut16, utf16, cut16 + utf16 + "new\r\n"},
+        {lf16, utf16, lf16 + "new\r\n"}};
     for (const auto& [before, lineEnd, after] : cases) {
         WriteBytes(folder / "ui.kvo", before);
         ASSERT_TRUE(fs->OpenForAppend(folder / "ui.kvo", file).ok());

@@ -17,14 +17,16 @@ std::vector<std::string> Raw(const TextLines& lines) {
     return raw;
 }
 
-TEST(TextLines, LinesEndAtLfWithOneCrDroppedAndALastLineWithoutEndStillCounts) {
+TEST(TextLines, CrLfLfAndALoneCrEachEndALineAndALastLineWithoutEndStillCounts) {
     EXPECT_EQ(Lines("").count(), 0u);
     EXPECT_EQ(Raw(Lines("a\r\nb\r\n")), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Raw(Lines("a\r\nb")), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Raw(Lines("a\nb\n")), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Raw(Lines("\r\n\r\n")), (std::vector<std::string>{"", ""}));
-    EXPECT_EQ(Raw(Lines("a\rb\r\r\nc")), (std::vector<std::string>{"a\rb\r", "c"}));  // lone CRs stay
-    EXPECT_EQ(Raw(Lines("\r")), (std::vector<std::string>{"\r"}));
+    EXPECT_EQ(Raw(Lines("a\rb\r\r\nc")), (std::vector<std::string>{"a", "b", "", "c"}));  // old Mac line ends
+    EXPECT_EQ(Raw(Lines("\r")), (std::vector<std::string>{""}));
+    EXPECT_TRUE(Lines("a\rb\r\nc").endsAtLoneCr(0));
+    EXPECT_FALSE(Lines("a\rb\r\nc").endsAtLoneCr(1));
 }
 
 TEST(TextLines, KeepsRawBytesBesideDecodedText) {

@@ -259,11 +259,13 @@ TEST_F(SchemeFileFaultTest, WhenUiKvoCannotBePutBackTheMessageNamesTheFileThatHo
     EXPECT_NE(told.find(folder_ / kept), std::wstring::npos) << std::string(told.begin(), told.end());
     EXPECT_NE(told.find(L"改名为 ui.kvo"), std::wstring::npos);
 
+    // The add finds no ui.kvo and no backup: the rewrite's whole copy beside the kept one goes back
+    // first. The kept file stays as it was.
     view_.answers = {L"new"};
     form_.Command5_Click();
     form_.Form_Load();
     EXPECT_EQ(ReadBytes(folder_.path() / kept), kSchemes);
-    EXPECT_EQ(view_.schemes, std::vector<std::wstring>{L"new"});
+    EXPECT_EQ(view_.schemes, (std::vector<std::wstring>{L"home", L"new"}));
 }
 
 TEST_F(SchemeFileFaultTest, AFileHeldForAMomentIsWaitedForThenAddedToAndRewritten) {
@@ -356,6 +358,30 @@ TEST_F(SchemeFileFaultTest, AnInterruptedDeleteIsUndoneBeforeTheListIsRead) {
     EXPECT_NE(view_.messages[1].text.find(L"方案文件已从备份"), std::wstring::npos);
     EXPECT_NE(view_.messages[1].text.find(L"kvo0000ABCD.bak"), std::wstring::npos);  // which one
     EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"kvo-notours.tmp", "ui.kvo"}));
+
+    // Killed after the backup was removed too: only the rewrite's own copy holds the schemes. A whole
+    // one is put back; one cut short inside a line is kept aside and named.
+    for (const std::string& left : {kLabDeleted, kLabDeleted.substr(0, kLabDeleted.size() - 3)}) {
+        ASSERT_TRUE(::DeleteFileW(File().c_str()));
+        WriteBytes(folder_ / "kvo0000ABCE.tmp", left);
+        view_.messages.clear();
+        form_.Form_Load();
+        ASSERT_EQ(view_.messages.size(), 2u);
+        const std::wstring& told = view_.messages[1].text;
+        if (left == kLabDeleted) {
+            EXPECT_EQ(ReadBytes(File()), kLabDeleted);
+            EXPECT_NE(told.find(L"已从那次修改写好的临时文件"), std::wstring::npos);
+            continue;
+        }
+        EXPECT_FALSE(std::filesystem::exists(File()));
+        const auto files = folder_.Files();
+        const auto kept =
+            std::find_if(files.begin(), files.end(), [](const std::string& f) { return f.ends_with(".kept.kvo"); });
+        ASSERT_NE(kept, files.end());
+        EXPECT_EQ(ReadBytes(folder_ / *kept), left);
+        EXPECT_NE(told.find(std::wstring(kept->begin(), kept->end())), std::wstring::npos);
+        EXPECT_NE(told.find(L"没有写完"), std::wstring::npos);
+    }
 }
 
 // What start-up and an add do with backups that are not what they seem: only a file with a name

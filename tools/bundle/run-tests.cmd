@@ -43,6 +43,17 @@ if /i not "%MACHINE%"=="x86" if not exist "%SystemRoot%\SysWOW64\kernel32.dll" (
   set "WHY_x86=this Windows has no WOW64: it runs no 32-bit programs"
 )
 
+rem Every log and results.txt go beside this file: where they cannot be written (a read-only share,
+rem a folder inside the zip) nothing may be counted, so nothing is run. Asked by what is there
+rem afterwards: not every cmd sets the status a failed redirection leaves.
+set "PROBE=writable-%RANDOM%%RANDOM%.tmp"
+for %%f in ("%PROBE%" "x64\%PROBE%" "x86\%PROBE%") do (
+  type nul > %%f 2>nul
+  if not exist %%f goto :unwritable
+  del %%f
+)
+
+
 for /f "tokens=*" %%v in ('ver') do set "VERSION=%%v"
 > "%RESULTS%" echo netscheme test bundle
 >> "%RESULTS%" echo Windows: !VERSION! build %BUILD%
@@ -59,11 +70,22 @@ echo.
 echo tests: %PASSED% passed, %FAILED% failed, %SKIPPED% skipped
 >> "%RESULTS%" echo.
 >> "%RESULTS%" echo tests: %PASSED% passed, %FAILED% failed, %SKIPPED% skipped
+call :pause
+if %FAILED% gtr 0 exit /b 1
+exit /b 0
+
+:unwritable
+echo This folder cannot be written to: unzip the test bundle into a folder you can write to.
+rem cmd reads this file in the OEM code page: the next line is in code page 936.
+echo 请把测试包解压到可以写入的文件夹。
+call :pause
+exit /b 2
+
+:pause
 rem Started by a double-click, the window would close before the results could be read.
 set "LAUNCH=!cmdcmdline!"
 if not defined NETSCHEME_NO_PAUSE if not "!LAUNCH:%SCRIPT%=!"=="!LAUNCH!" pause
-if %FAILED% gtr 0 exit /b 1
-exit /b 0
+goto :eof
 
 :run
 if "!RUN_%1!"=="no" (
@@ -71,10 +93,19 @@ if "!RUN_%1!"=="no" (
   goto :eof
 )
 rem Through run_quietly: a program this Windows cannot load ends with the loader's code, no box.
+rem A log that could not be written leaves errorlevel 0 under some cmds: a program counts as passed
+rem only when its log holds the test runner's own summary.
 "%1\run_quietly.exe" "%1\%2.exe" --gtest_brief=1 > "%1\%2.log" 2>&1
 set CODE=!errorlevel!
-if "!CODE!"=="0" (
+set SUMMARY=no
+"%FIND%" "[  PASSED  ]" "%1\%2.log" >nul 2>&1
+if not errorlevel 1 set SUMMARY=yes
+if "!CODE!"=="0" if "!SUMMARY!"=="yes" (
   call :outcome passed %1 %2
+  goto :eof
+)
+if "!CODE!"=="0" (
+  call :outcome FAILED %1 %2 "it ended without the test runner's summary, see %1\%2.log"
 ) else if "!CODE!"=="-1073741515" (
   call :outcome skipped %1 %2 "this Windows lacks a DLL it needs (0xC0000135)"
 ) else if "!CODE!"=="-1073741511" (
