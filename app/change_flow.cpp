@@ -79,13 +79,17 @@ bool ChangeFlow::LookFirst(const std::optional<AddressFields>& asked, std::optio
         const AdapterList all = reader_.ReadAll(kReadBound);
         before = TakeSnapshot(all, kWiredInterface);
         if (asked) check = CheckBeforeStatic(*asked, all, kWiredInterface);
-        if (check.kind == BeforeStatic::Kind::Probe) reply = reader_.Probe(check.target, check.source, kProbeBound);
+        if (check.kind == BeforeStatic::Kind::Probe)
+            reply = reader_.Probe(check.target, check.source, check.interfaceIndex, kProbeBound);
     }
     if (view_.Closing()) return false;
     if (check.kind == BeforeStatic::Kind::TakenByOtherAdapter) {
         Warn(DescribeTakenByOtherAdapter((*asked)[Field::Ip], check.otherAdapter));
         return false;
     }
+    // A device there now asks with 否 the default; one only this computer's cache remembers, with 是.
+    if (reply.outcome == ArpReply::Outcome::Stale)
+        return view_.AskYesNo(DescribeAddressSeenBefore((*asked)[Field::Ip], reply.mac), true) && !view_.Closing();
     if (reply.outcome != ArpReply::Outcome::Replied) return true;
     return view_.AskYesNo(DescribeAddressAnswered((*asked)[Field::Ip], reply.mac)) && !view_.Closing();
 }
@@ -105,7 +109,7 @@ ChangeFlow::Outcome ChangeFlow::Change(ChangeSession& session, const std::option
         return {.text = DescribeReadBack(checked.readBack, checked.waited), .worse = LeftWorse(checked.readBack)};
     // Some networks have no gateway on purpose: a silent one is offered back, never a failure.
     const std::optional<Ipv4> gateway = asked ? ParseIpv4((*asked)[Field::Gateway]) : std::nullopt;
-    if (gateway && !GatewayAnswers(*gateway, *ParseIpv4((*asked)[Field::Ip])))
+    if (gateway && !GatewayAnswers(*gateway, *ParseIpv4((*asked)[Field::Ip]), checked.last.state.interfaceIndex))
         return {.text = DescribeGatewaySilent(Ipv4Text(*gateway)), .worse = true};
     return {.text = std::wstring(kConfigured), .configured = true};
 }
@@ -135,10 +139,13 @@ bool ChangeFlow::ChangedSince(const std::optional<Snapshot>& before) {
     return !CompareRestored(*before, reader_.Read(kWiredInterface, kReadBound)).differences.empty();
 }
 
-bool ChangeFlow::GatewayAnswers(Ipv4 gateway, Ipv4 source) {
-    // Once more after no reply: the first question may go out while the link still settles.
-    for (int attempt = 0; attempt < 2 && !view_.Closing(); ++attempt)
-        if (reader_.Probe(gateway, source, kProbeBound).outcome != ArpReply::Outcome::NoReply) return true;
+bool ChangeFlow::GatewayAnswers(Ipv4 gateway, Ipv4 source, unsigned long interfaceIndex) {
+    // Once more after no reply: the first question may go out while the link still settles. What
+    // only the cache remembers is no answer: a gateway that kept its address may be gone.
+    for (int attempt = 0; attempt < 2 && !view_.Closing(); ++attempt) {
+        const ArpReply::Outcome outcome = reader_.Probe(gateway, source, interfaceIndex, kProbeBound).outcome;
+        if (outcome == ArpReply::Outcome::Replied || outcome == ArpReply::Outcome::Unavailable) return true;
+    }
     return view_.Closing();
 }
 
@@ -149,33 +156,36 @@ void ChangeFlow::Report(ChangeSession& session, const Outcome& outcome, const st
     if (!outcome.worse) return Warn(outcome.text);
     if (!before) return Warn(outcome.text + DescribeNoWayBack());
     if (!CanGoBack(*before, asked)) return Warn(outcome.text);
-    if (view_.AskYesNo(outcome.text + DescribeWayBackOffer()) && !view_.Closing()) Restore(session, *before);
+    if (view_.AskYesNo(outcome.text + DescribeWayBackOffer()) && !view_.Closing()) Restore(session, *before, asked);
 }
 
-void ChangeFlow::Restore(ChangeSession& session, const Snapshot& before) {
+void ChangeFlow::Restore(ChangeSession& session, const Snapshot& before, const std::optional<AddressFields>& asked) {
     std::wstring problem;
     {
         BusyScope busy(view_);
-        problem = RestoreProblem(session, before);
+        problem = RestoreProblem(session, before, asked);
     }
     if (view_.Closing()) return;
     if (problem.empty()) return view_.ShowMessage(std::wstring(kRestored), MessageIcon::None);
     Warn(DescribeRestoreFailed(problem));
 }
 
-std::wstring ChangeFlow::RestoreProblem(ChangeSession& session, const Snapshot& before) {
+std::wstring ChangeFlow::RestoreProblem(ChangeSession& session, const Snapshot& before,
+                                        const std::optional<AddressFields>& asked) {
     const ChangeRun run = RunLines(session, {AddressChange::Kind::Restore, {}, before});
     if (run.outcome == ChangeRun::Outcome::Closed) return {};
     if (auto failed = Failed(run, nullptr)) return failed->text;
     const auto compare = [&before](const AdapterRead& read) { return CompareRestored(before, read); };
     const auto patience = before.dhcp ? kDhcpPatience : std::chrono::milliseconds(kStaticPatience);
     Checked checked = ReadBackAdapter(compare, patience);
-    // Windows may keep a default gateway the snapshot did not have.
+    // Windows may keep a default gateway the snapshot did not have; back on DHCP only the one the
+    // change set goes, since a new lease may bring a gateway of its own.
+    const std::optional<Ipv4> set = asked ? ParseIpv4((*asked)[Field::Gateway]) : std::nullopt;
     AddressChange removal{AddressChange::Kind::RemoveGateways};
-    if (!before.dhcp)
-        for (Ipv4 gateway : checked.last.state.gateways)
-            if (std::find(before.gateways.begin(), before.gateways.end(), gateway) == before.gateways.end())
-                removal.gateways.push_back(gateway);
+    for (Ipv4 gateway : checked.last.state.gateways)
+        if (std::find(before.gateways.begin(), before.gateways.end(), gateway) == before.gateways.end() &&
+            (!before.dhcp || gateway == set))
+            removal.gateways.push_back(gateway);
     if (!removal.gateways.empty() && RunLines(session, removal).outcome != ChangeRun::Outcome::Closed)
         checked = ReadBackAdapter(compare, patience);
     if (checked.readBack.differences.empty()) return {};

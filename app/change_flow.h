@@ -49,15 +49,17 @@ private:
     [[nodiscard]] std::optional<Outcome> Failed(const ChangeRun& run, const std::optional<Snapshot>* before);
     // Whether 以太网 now differs from `before` (or `before` is not known).
     [[nodiscard]] bool ChangedSince(const std::optional<Snapshot>& before);
-    // Whether the gateway answers an ARP question from the new address (or cannot be asked here).
-    [[nodiscard]] bool GatewayAnswers(Ipv4 gateway, Ipv4 source);
+    // Whether the gateway answers an ARP question from the new address on 以太网 (or cannot be
+    // asked here).
+    [[nodiscard]] bool GatewayAnswers(Ipv4 gateway, Ipv4 source, unsigned long interfaceIndex);
     // Shows how the change ended, with the way back to `before` where it left things worse.
     void Report(ChangeSession& session, const Outcome& outcome, const std::optional<AddressFields>& asked,
                 const std::optional<Snapshot>& before);
-    // Puts `before` back and says how that went.
-    void Restore(ChangeSession& session, const Snapshot& before);
+    // Puts `before` back and says how that went; `asked`: what the change set.
+    void Restore(ChangeSession& session, const Snapshot& before, const std::optional<AddressFields>& asked);
     // What went wrong with a restore; empty when 以太网 is as before.
-    [[nodiscard]] std::wstring RestoreProblem(ChangeSession& session, const Snapshot& before);
+    [[nodiscard]] std::wstring RestoreProblem(ChangeSession& session, const Snapshot& before,
+                                              const std::optional<AddressFields>& asked);
     [[nodiscard]] ChangeRun RunLines(ChangeSession& session, const AddressChange& change);
     // Why commands failed, as far as where they ran and a fresh interface listing tell.
     [[nodiscard]] FailureCauses LikelyCauses(bool timedOut, bool elevated);

@@ -31,8 +31,9 @@ public:
 
     // Modal, OK only, the program's title.
     virtual void ShowMessage(const std::wstring& text, MessageIcon icon) = 0;
-    // Modal, a warning with 是 and 否, 否 the default; true for 是. The close box and Escape are 否.
-    [[nodiscard]] virtual bool AskYesNo(const std::wstring& text) = 0;
+    // Modal, a warning with 是 and 否, 否 the default unless `yesByDefault`; true for 是. The close
+    // box and Escape are 否.
+    [[nodiscard]] virtual bool AskYesNo(const std::wstring& text, bool yesByDefault = false) = 0;
     // Modal; the typed text, or empty when the user cancels.
     [[nodiscard]] virtual std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) = 0;
 

@@ -464,8 +464,8 @@ void MainWindow::ShowMessage(const std::wstring& text, MessageIcon icon) {
     (void)Box(text, MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0));
 }
 
-bool MainWindow::AskYesNo(const std::wstring& text) {
-    return Box(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+bool MainWindow::AskYesNo(const std::wstring& text, bool yesByDefault) {
+    return Box(text, MB_YESNO | MB_ICONWARNING | (yesByDefault ? MB_DEFBUTTON1 : MB_DEFBUTTON2)) == IDYES;
 }
 
 int MainWindow::Box(const std::wstring& text, UINT type) {

@@ -42,7 +42,7 @@ public:
     void ClearAdapterList() override;
     void AddAdapter(const std::wstring& name) override;
     void ShowMessage(const std::wstring& text, MessageIcon icon) override;
-    bool AskYesNo(const std::wstring& text) override;
+    bool AskYesNo(const std::wstring& text, bool yesByDefault) override;
     std::wstring PromptText(const std::wstring& prompt, const std::wstring& title) override;
     void SetBusy(bool busy) override;
     bool Busy() const override { return busy_; }

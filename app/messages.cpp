@@ -7,6 +7,7 @@
 #include "netconfig/address_fields.h"
 #include "netconfig/output_lines.h"
 #include "textfile/codepage936.h"
+#include "textfile/hex_text.h"
 
 namespace {
 
@@ -82,6 +83,13 @@ constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"IP 地址"
                                                                     L"备用 DNS"};
 
 std::wstring FieldName(Field field) { return std::wstring(kFieldNames[static_cast<size_t>(field)]); }
+
+// 00-1A-2B-3C-4D-5E, as ipconfig and the adapter's label write it.
+std::wstring MacText(const std::array<unsigned char, 6>& mac) {
+    std::wstring text;
+    for (unsigned char byte : mac) text += (text.empty() ? L"" : L"-") + HexText(byte, 2);
+    return text;
+}
 
 std::wstring LeftoverNote(const FilePath& leftover) {
     if (leftover.empty()) return {};
@@ -236,14 +244,14 @@ std::wstring DescribeTakenByOtherAdapter(const std::wstring& address, const std:
 }
 
 std::wstring DescribeAddressAnswered(const std::wstring& address, const std::array<unsigned char, 6>& mac) {
-    std::wstring hardware;
-    for (unsigned char byte : mac) {
-        if (!hardware.empty()) hardware += L'-';
-        hardware += L"0123456789ABCDEF"[byte >> 4];
-        hardware += L"0123456789ABCDEF"[byte & 0xF];
-    }
-    return L"IP 地址 " + Value(address) + L" 可能已被网络中的另一台设备使用（它的网卡物理地址是 " + hardware +
+    return L"IP 地址 " + Value(address) + L" 可能已被网络中的另一台设备使用（它的网卡物理地址是 " + MacText(mac) +
            L"）。两台设备用同一个地址，网络会不通。\r\n仍要应用这个方案吗？选“否”则不做任何更改。";
+}
+
+std::wstring DescribeAddressSeenBefore(const std::wstring& address, const std::array<unsigned char, 6>& mac) {
+    return L"这台电脑以前见过使用 " + Value(address) + L" 的设备（网卡物理地址是 " + MacText(mac) +
+           L"），现在不一定还在：这是以前记下的，这次没能重新询问网络。如果那台设备已经改了地址或关机，可以放心应用。"
+           L"\r\n仍要应用这个方案吗？选“否”则不做任何更改。";
 }
 
 std::wstring DescribeGatewaySilent(const std::wstring& gateway) {
@@ -350,12 +358,14 @@ std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file) {
         text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件已从备份" + QuotedPath(recovery.restoredFrom) +
                 L"恢复：修改前的方案都在。\r\n";
     if (!recovery.restoredFrom.empty() && recovery.fromTemporary)
-        text += L"上次修改方案时程序被中断（断电或被强行结束），方案文件和它的备份都不见了，已从那次修改写好的临时文件" +
-                QuotedPath(recovery.restoredFrom) + L"恢复：修改后的方案都在。\r\n";
+        text +=
+            L"上次修改方案时程序被中断（断电或被强行结束），方案文件和它的备份都不见了，已从那次修改写好的临时文件" +
+            QuotedPath(recovery.restoredFrom) + L"恢复：修改后的方案都在。\r\n";
     if (!recovery.partial.empty())
         text += L"方案文件" + QuotedPath(file) +
                 L"和它的备份都不见了。上次修改被中断时留下的临时文件没有写完，已改名保留为" +
-                QuotedPath(recovery.partial) + L"：它保存着你的方案（最后一行可能不全），请用记事本打开查看，确认后把它改名为 " +
+                QuotedPath(recovery.partial) +
+                L"：它保存着你的方案（最后一行可能不全），请用记事本打开查看，确认后把它改名为 " +
                 std::wstring(kSchemeFileName) + L"。\r\n";
     if (!recovery.unrestored.empty())
         text += L"方案文件" + QuotedPath(file) + L"不见了。上次修改被中断时留下的备份" +

@@ -44,6 +44,10 @@ struct FailedCommand {
 // Before a static setup: a device answered for the address; the question whether to go on.
 [[nodiscard]] std::wstring DescribeAddressAnswered(const std::wstring& address,
                                                    const std::array<unsigned char, 6>& mac);
+// Before a static setup: only this computer's cache remembers a device with the address, which may
+// be gone; the question whether to go on.
+[[nodiscard]] std::wstring DescribeAddressSeenBefore(const std::wstring& address,
+                                                     const std::array<unsigned char, 6>& mac);
 // After a static setup that took effect: its gateway did not answer.
 [[nodiscard]] std::wstring DescribeGatewaySilent(const std::wstring& gateway);
 // Added to a box that names a problem: the question whether to put the previous setup back.

@@ -32,6 +32,7 @@ struct AdapterState {
     std::vector<Ipv4> dnsServers;      // in the order they are asked
     unsigned long interfaceIndex = 0;  // the IPv4 index `route` takes after "if"
     StoredDhcp storedDhcp = StoredDhcp::Unknown;
+    bool dnsHandSet = false;  // the DNS list is set by hand (kept also on DHCP); read by ReadAll
 };
 
 struct AdapterRead {
@@ -54,7 +55,12 @@ struct AdapterList {
 
 // What the link said when asked who has an address (ARP).
 struct ArpReply {
-    enum class Outcome { Replied, NoReply, Unavailable };  // Unavailable: no answer to be had here
+    enum class Outcome {
+        Replied,  // a device has it now
+        Stale,    // only this computer's cache answered: a device had it once, and may be gone
+        NoReply,
+        Unavailable  // no answer to be had here
+    };
     Outcome outcome = Outcome::Unavailable;
     std::array<unsigned char, 6> mac{};  // with Replied
 };
@@ -66,9 +72,11 @@ public:
     // window keeps painting; a read still running after `bound`, or cut short by the program's
     // closing, reports Failed.
     [[nodiscard]] virtual AdapterRead Read(std::wstring_view name, std::chrono::milliseconds bound) = 0;
-    // Every adapter at once, as Read reads one.
+    // Every adapter at once, as Read reads one, with whether each one's DNS list is set by hand.
     [[nodiscard]] virtual AdapterList ReadAll(std::chrono::milliseconds bound) = 0;
-    // Asks the link, from `source` (an address of this computer, which picks the adapter), which
-    // device has `target`; at most `bound`, the window painting. Nothing is sent to `target` itself.
-    [[nodiscard]] virtual ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds bound) = 0;
+    // Asks the link of the interface `interfaceIndex`, from `source` (its address), which device has
+    // `target`, afresh where the system allows; at most `bound`, the window painting. Nothing is
+    // sent to `target` itself.
+    [[nodiscard]] virtual ArpReply Probe(Ipv4 target, Ipv4 source, unsigned long interfaceIndex,
+                                         std::chrono::milliseconds bound) = 0;
 };

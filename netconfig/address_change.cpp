@@ -98,6 +98,8 @@ std::optional<std::vector<std::wstring>> ElevatedArguments(const AddressChange& 
     }
     case AddressChange::Kind::Dhcp: return std::vector<std::wstring>{L"dhcp"};
     case AddressChange::Kind::Restore: {
+        if (change.snapshot.dhcp && change.snapshot.dnsHandSet)
+            return std::vector<std::wstring>{L"restore-dhcp", AddressList(change.snapshot.dnsServers)};
         if (change.snapshot.dhcp) return std::vector<std::wstring>{L"restore-dhcp"};
         std::vector<std::wstring> addresses;
         for (const UnicastAddress& a : change.snapshot.addresses)
@@ -116,9 +118,15 @@ std::optional<AddressChange> ParseElevatedArguments(const std::vector<std::wstri
     if (kind == L"static") return ParseStatic(arguments);
     if (kind == L"restore-static") return ParseRestore(arguments);
     if (arguments.size() == 1 && kind == L"dhcp") return AddressChange{AddressChange::Kind::Dhcp};
-    if (arguments.size() == 1 && kind == L"restore-dhcp") {
+    if (arguments.size() <= 2 && kind == L"restore-dhcp") {
         AddressChange change{AddressChange::Kind::Restore};
         change.snapshot.dhcp = true;
+        if (arguments.size() == 1) return change;
+        // A DNS list set by hand, to go back beside the lease.
+        auto dns = ParseAddressList(arguments[1]);
+        if (!dns || dns->empty()) return std::nullopt;
+        change.snapshot.dnsServers = std::move(*dns);
+        change.snapshot.dnsHandSet = true;
         return change;
     }
     if (arguments.size() == 2 && kind == L"remove-gateways") {

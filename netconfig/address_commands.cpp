@@ -24,11 +24,32 @@ std::array<std::wstring, 2> DhcpCommandLines() {
             L"Netsh interface ip Set Dns Name=" + kInterface + L" Source=dhcp"};
 }
 
+namespace {
+
+// The DNS servers in order. Run when the network may already be broken: netsh's check of each
+// server (validate defaults to yes) could make a line slow or fail on an old, unreachable one.
+void AddDnsLines(const std::vector<Ipv4>& servers, std::vector<std::wstring>& lines) {
+    if (servers.empty()) lines.push_back(kRestoreIp + L"set dns " + kRestoreOn + L"static none");
+    for (size_t i = 0; i < servers.size(); ++i)
+        lines.push_back(i == 0 ? kRestoreIp + L"set dns " + kRestoreOn + L"static " + Ipv4Text(servers[0]) +
+                                     L" register=primary validate=no"
+                               : kRestoreIp + L"add dns " + kRestoreOn + Ipv4Text(servers[i]) + L" index=" +
+                                     std::to_wstring(i + 1) + L" validate=no");
+}
+
+}  // namespace
+
 std::vector<std::wstring> RestoreCommandLines(const Snapshot& snapshot) {
-    // The apply button's own lines, so that "already enabled" counts as done here too.
+    // The apply button's own lines, so that "already enabled" counts as done here too; a DNS list
+    // set by hand goes back after the address is on DHCP.
     if (snapshot.dhcp) {
         const auto dhcp = DhcpCommandLines();
-        return {dhcp.begin(), dhcp.end()};
+        std::vector<std::wstring> lines = {dhcp[0]};
+        if (snapshot.dnsHandSet)
+            AddDnsLines(snapshot.dnsServers, lines);
+        else
+            lines.push_back(dhcp[1]);
+        return lines;
     }
     std::vector<std::wstring> lines;
     for (size_t i = 0; i < snapshot.addresses.size(); ++i) {
@@ -41,11 +62,7 @@ std::vector<std::wstring> RestoreCommandLines(const Snapshot& snapshot) {
     for (size_t i = 1; i < snapshot.gateways.size(); ++i)
         lines.push_back(kRestoreIp + L"add address " + kRestoreOn + L"gateway=" + Ipv4Text(snapshot.gateways[i]) +
                         L" gwmetric=0");
-    if (snapshot.dnsServers.empty()) lines.push_back(kRestoreIp + L"set dns " + kRestoreOn + L"static none");
-    for (size_t i = 0; i < snapshot.dnsServers.size(); ++i)
-        lines.push_back(i == 0 ? kRestoreIp + L"set dns " + kRestoreOn + L"static " + Ipv4Text(snapshot.dnsServers[0])
-                               : kRestoreIp + L"add dns " + kRestoreOn + Ipv4Text(snapshot.dnsServers[i]) + L" index=" +
-                                     std::to_wstring(i + 1));
+    AddDnsLines(snapshot.dnsServers, lines);
     return lines;
 }
 

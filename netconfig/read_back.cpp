@@ -72,8 +72,7 @@ void CompareGateways(const std::vector<Ipv4>& wanted, const AdapterState& state,
     std::vector<Ipv4> old;
     for (Ipv4 seen : state.gateways)
         if (std::find(wanted.begin(), wanted.end(), seen) == wanted.end()) old.push_back(seen);
-    if (!old.empty())
-        result.differences.push_back({Kind::OldGateway, {std::to_wstring(state.interfaceIndex)}, Texts(old)});
+    if (!old.empty()) result.differences.push_back(OldGatewayDifference(old, state.interfaceIndex));
     for (Ipv4 gateway : wanted)
         if (std::find(state.gateways.begin(), state.gateways.end(), gateway) == state.gateways.end())
             result.differences.push_back({Kind::GatewayMissing, {Ipv4Text(gateway)}, {}});
@@ -109,6 +108,14 @@ StaticSetup Parse(const AddressFields& fields, ReadBack& result) {
 
 }  // namespace
 
+Difference OldGatewayDifference(const std::vector<Ipv4>& old, unsigned long interfaceIndex) {
+    return {Kind::OldGateway, {std::to_wstring(interfaceIndex)}, Texts(old)};
+}
+
+Difference DnsDifference(const std::vector<Ipv4>& asked, const std::vector<Ipv4>& seen) {
+    return {Kind::DnsDifferent, Texts(asked), Texts(seen)};
+}
+
 std::optional<ReadBack> Unreadable(const AdapterRead& read) {
     switch (read.outcome) {
     case AdapterRead::Outcome::Failed: {
@@ -140,7 +147,7 @@ ReadBack CompareSetup(const StaticSetup& setup, const AdapterRead& read, ReadBac
     if (!setup.addresses.empty()) CompareAddresses(setup.addresses, state, result);
     if (setup.gateways) CompareGateways(*setup.gateways, state, result);
     if (setup.dnsServers && state.dnsServers != *setup.dnsServers)
-        result.differences.push_back({Kind::DnsDifferent, Texts(*setup.dnsServers), Texts(state.dnsServers)});
+        result.differences.push_back(DnsDifference(*setup.dnsServers, state.dnsServers));
     return result;
 }
 

@@ -57,6 +57,11 @@ struct StaticSetup {
     std::optional<std::vector<Ipv4>> dnsServers;  // in order
 };
 
+// Default gateways beside the asked ones, on the interface `interfaceIndex` (for route's "if").
+[[nodiscard]] Difference OldGatewayDifference(const std::vector<Ipv4>& old, unsigned long interfaceIndex);
+// The DNS servers in order, as asked and as seen.
+[[nodiscard]] Difference DnsDifference(const std::vector<Ipv4>& asked, const std::vector<Ipv4>& seen);
+
 // A read that failed (another read may succeed) or found no such adapter, as a read-back; nothing
 // for a read that succeeded.
 [[nodiscard]] std::optional<ReadBack> Unreadable(const AdapterRead& read);

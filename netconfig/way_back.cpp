@@ -31,7 +31,11 @@ AdapterRead AsRead(const Snapshot& snapshot) {
 std::optional<Snapshot> TakeSnapshot(const AdapterList& all, std::wstring_view name) {
     const AdapterState* state = Find(all, name);
     if (!state) return std::nullopt;
-    Snapshot snapshot{state->dhcpEnabled, {}, state->gateways, state->dnsServers};
+    Snapshot snapshot{state->dhcpEnabled,
+                      {},
+                      state->gateways,
+                      state->dnsServers,
+                      state->dhcpEnabled && state->dnsHandSet && !state->dnsServers.empty()};
     for (const UnicastAddress& a : state->addresses)
         if (a.state == AddressState::Preferred && !IsLinkLocal(a.address)) snapshot.addresses.push_back(a);
     return snapshot;
@@ -44,14 +48,16 @@ BeforeStatic CheckBeforeStatic(const AddressFields& asked, const AdapterList& al
         if (adapter.name != name && std::any_of(adapter.state.addresses.begin(), adapter.state.addresses.end(),
                                                 [&](const UnicastAddress& a) { return a.address == *ip; }))
             return {BeforeStatic::Kind::TakenByOtherAdapter, adapter.name};
-    const std::optional<Ipv4> mask = ParseIpv4(asked[Field::Mask]);
     const AdapterState* wired = Find(all, name);
-    if (!mask || !PrefixLengthOf(*mask) || !wired || !wired->connected) return {};
+    if (!wired || !wired->connected) return {};
     for (const UnicastAddress& a : wired->addresses)
         if (a.address == *ip) return {};  // its own address: nothing to ask
-    for (const UnicastAddress& a : wired->addresses)
-        if (a.state == AddressState::Preferred && (a.address & *mask) == (*ip & *mask))
-            return {BeforeStatic::Kind::Probe, {}, *ip, a.address};
+    // The source's own prefix says what is on its link, whatever mask was asked.
+    for (const UnicastAddress& a : wired->addresses) {
+        const Ipv4 mask = MaskOf(a.prefixLength);
+        if (a.state == AddressState::Preferred && a.prefixLength > 0 && (a.address & mask) == (*ip & mask))
+            return {BeforeStatic::Kind::Probe, {}, *ip, a.address, wired->interfaceIndex};
+    }
     return {};
 }
 
@@ -74,5 +80,15 @@ ReadBack CompareRestored(const Snapshot& snapshot, const AdapterRead& read) {
     ReadBack readBack = CompareDhcp(read);
     // Back on DHCP is back as it was, lease or not.
     std::erase_if(readBack.differences, [](const Difference& d) { return d.kind == Difference::Kind::NoLease; });
+    if (read.outcome != AdapterRead::Outcome::Read || !read.state.connected) return readBack;
+    // A lease brings its own gateway, and DNS servers unless they were set by hand: anything else
+    // is what the change left (Windows 7 can keep a static gateway beside the lease's).
+    std::vector<Ipv4> kept;
+    for (Ipv4 gateway : read.state.gateways)
+        if (std::find(snapshot.gateways.begin(), snapshot.gateways.end(), gateway) == snapshot.gateways.end())
+            kept.push_back(gateway);
+    if (!kept.empty()) readBack.differences.push_back(OldGatewayDifference(kept, read.state.interfaceIndex));
+    if (snapshot.dnsHandSet && read.state.dnsServers != snapshot.dnsServers)
+        readBack.differences.push_back(DnsDifference(snapshot.dnsServers, read.state.dnsServers));
     return readBack;
 }

@@ -293,6 +293,15 @@ TEST_F(ChangeFlowTest, ADeviceThatAnswersOrASilentGatewayAsksFirstAndTheWayBackR
     click({replied}, {true});  // 是: applied as usual
     EXPECT_EQ(runner_.started.size(), 3u);
     EXPECT_EQ(view_.messages.back().text, L"配置成功");
+    // Only the cache remembers a device (it could not be asked afresh): 是 is the default, and a
+    // gateway only the cache remembers is no answer.
+    const ArpReply stale{ArpReply::Outcome::Stale, replied.mac};
+    click({stale, stale, stale}, {true, false});
+    EXPECT_TRUE(Logged(L"Ask(yes):" + view_.messages[0].text));
+    EXPECT_NE(view_.messages[0].text.find(
+                  L"这台电脑以前见过使用 192.168.1.20 的设备（网卡物理地址是 00-1A-2B-3C-4D-FE），现在不一定还在"),
+              std::wstring::npos);
+    EXPECT_NE(view_.messages.back().text.find(L"网关 192.168.1.1 没有应答"), std::wstring::npos);
 
     // The gateway silent twice: the box offers the old setup back; 是 restores it, DNS order too.
     const int clicks = changes_.clicks;
@@ -301,7 +310,7 @@ TEST_F(ChangeFlowTest, ADeviceThatAnswersOrASilentGatewayAsksFirstAndTheWayBackR
     ASSERT_EQ(runner_.started.size(), 6u);
     EXPECT_EQ(runner_.started[3].text,
               L"netsh interface ip set address name=以太网 static 192.168.1.10 255.255.255.0 192.168.1.1");
-    EXPECT_EQ(runner_.started[5].text, L"netsh interface ip add dns name=以太网 8.8.4.4 index=2");
+    EXPECT_EQ(runner_.started[5].text, L"netsh interface ip add dns name=以太网 8.8.4.4 index=2 validate=no");
     ASSERT_EQ(view_.messages.size(), 2u);
     EXPECT_NE(view_.messages[0].text.find(L"网关 192.168.1.1 没有应答"), std::wstring::npos);
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Question);

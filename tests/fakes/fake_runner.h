@@ -142,7 +142,7 @@ public:
             list.adapters.insert(list.adapters.begin(), {L"以太网", wired.state});
         return list;
     }
-    ArpReply Probe(Ipv4 target, Ipv4 source, std::chrono::milliseconds) override {
+    ArpReply Probe(Ipv4 target, Ipv4 source, unsigned long, std::chrono::milliseconds) override {
         if (log) log->push_back(L"Probe:" + Ipv4Text(target) + L"<-" + Ipv4Text(source));
         if (onProbe) onProbe();
         if (replies.empty()) return {};

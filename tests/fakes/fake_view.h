@@ -60,8 +60,8 @@ public:
         messages.push_back({text, icon});
         if (onMessage) onMessage(messages.back());
     }
-    bool AskYesNo(const std::wstring& text) override {
-        log.push_back(L"Ask:" + text);
+    bool AskYesNo(const std::wstring& text, bool yesByDefault) override {
+        log.push_back((yesByDefault ? L"Ask(yes):" : L"Ask:") + text);
         messages.push_back({text, MessageIcon::Question});
         if (onMessage) onMessage(messages.back());
         if (choices.empty()) return false;
