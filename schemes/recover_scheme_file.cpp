@@ -31,8 +31,7 @@ FilePath KeptAside(FileSystem& fs, const FilePath& path) {
 
 // The longest of `leftovers` that reads as a scheme file goes back in `file`'s place (with `whole`
 // only where it does not end inside a line: else it is kept aside); every other stays.
-void Restore(FileSystem& fs, const FilePath& file, std::vector<Leftover>& leftovers, bool whole,
-             Recovery& recovery) {
+void Restore(FileSystem& fs, const FilePath& file, std::vector<Leftover>& leftovers, bool whole, Recovery& recovery) {
     std::sort(leftovers.begin(), leftovers.end(), [](const Leftover& a, const Leftover& b) { return a.size > b.size; });
     ReadResult read;
     const auto best = std::find_if(leftovers.begin(), leftovers.end(), [&](const Leftover& l) {
