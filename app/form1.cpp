@@ -36,6 +36,7 @@ Form1::Form1(FormView& view, CommandRunner& runner, ChangeRunner& changes, Adapt
       fs_(fs),
       clock_(clock),
       change_flow_(view, changes, runner, reader, clock),
+      current_setup_(view, reader),
       program_folder_(std::move(place.folder)),
       in_temporary_folder_(place.temporary) {}
 
@@ -148,6 +149,10 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Command4_Click() { change_flow_.Run(std::nullopt); }
+
+void Form1::mnuFill_Click() { current_setup_.Fill(); }
+
+void Form1::mnuView_Click() { current_setup_.Show(); }
 
 void Form1::Command5_Click() {
     OpenedForAdd opened;

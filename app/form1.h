@@ -9,6 +9,7 @@
 
 #include "change_flow.h"
 #include "clock.h"
+#include "current_setup.h"
 #include "form_view.h"
 #include "messages.h"
 #include "netconfig/adapter_reader.h"
@@ -63,6 +64,10 @@ public:
     void Text1_Change();
     // While the listing outlasts the welcome box by more than a moment: fills Combo2 once it ends.
     void ListingTick();
+    // The context menu's 填入“以太网”的当前设置 (also Ctrl+P): the fields get 以太网's setup now.
+    void mnuFill_Click();
+    // The context menu's 查看“以太网”的当前设置: a box with 以太网's setup now.
+    void mnuView_Click();
 
 private:
     [[nodiscard]] FilePath SchemeFile() const;
@@ -86,6 +91,7 @@ private:
     FileSystem& fs_;
     const Clock& clock_;
     ChangeFlow change_flow_;
+    CurrentSetup current_setup_;
     std::wstring program_folder_;
     bool in_temporary_folder_;
     std::unique_ptr<StartedCommand> listing_;

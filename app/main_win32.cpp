@@ -67,5 +67,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 1;
     }
     window.LoadAndShow();
-    return RunMessageLoop(window.hwnd());
+    return RunMessageLoop(window);
 }

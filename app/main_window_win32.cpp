@@ -1,6 +1,7 @@
 #include "main_window_win32.h"
 
 #include <uxtheme.h>
+#include <windowsx.h>
 
 #include "resource.h"
 #include "text_prompt_win32.h"
@@ -117,6 +118,7 @@ Status MainWindow::Create() {
         return Status::Error(win32::ErrorText(::GetLastError()));
 
     owner_.reset(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
+    shortcuts_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_SHORTCUTS));
 
     // Size the frame for the DPI of the monitor it opens on, and centre it on that work area.
     const HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
@@ -186,6 +188,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     case WM_SETCURSOR:        return busy_ ? OnSetCursor() : ::DefWindowProcW(hwnd_, msg, wp, lp);
     case WM_TIMER:            return OnTimer(wp);
     case DM_GETDEFID:         return OnGetDefId();
+    case WM_CONTEXTMENU:      return OnContextMenu(reinterpret_cast<HWND>(wp), lp);
     case WM_DESTROY:          return OnDestroy();
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
@@ -280,6 +283,10 @@ LRESULT MainWindow::OnDestroy() {
 }
 
 LRESULT MainWindow::OnCommand(int id, int notification) {
+    // The context menu and Ctrl+P; like a click, not while a handler waits.
+    if (id == IDM_FILL && !busy_) form_.mnuFill_Click();
+    if (id == IDM_VIEW && !busy_) form_.mnuView_Click();
+    if (id == IDM_FILL || id == IDM_VIEW) return 0;
     // No Enter/Escape binding; nothing from a control still being made.
     if (id == IDOK || id == IDCANCEL || !Control(static_cast<ControlId>(id))) return 0;
     switch (static_cast<ControlId>(id)) {
@@ -306,6 +313,41 @@ LRESULT MainWindow::OnCommand(int id, int notification) {
     default: break;
     }
     return 0;
+}
+
+win32::UniqueMenu MainWindow::MakeContextMenu() {
+    win32::UniqueMenu menu(::CreatePopupMenu());
+    const std::wstring fill(kMenuFill), view(kMenuView);
+    if (menu) {
+        ::AppendMenuW(menu.get(), MF_STRING, IDM_FILL, fill.c_str());
+        ::AppendMenuW(menu.get(), MF_STRING, IDM_VIEW, view.c_str());
+    }
+    return menu;
+}
+
+LRESULT MainWindow::OnContextMenu(HWND target, LPARAM at) {
+    // The text boxes and the lists keep their own menus (cut, copy, paste).
+    for (ControlId id : {ControlId::Text1, ControlId::Text2, ControlId::Text3, ControlId::Text4, ControlId::Text5,
+                         ControlId::Combo1, ControlId::Combo2})
+        if (target == Control(id) || ::IsChild(Control(id), target))
+            return ::DefWindowProcW(hwnd_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), at);
+    if (busy_) return 0;
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1) {  // Shift+F10 or the menu key: below the control that has the focus
+        RECT rect{};
+        ::GetWindowRect(::GetFocus() ? ::GetFocus() : hwnd_, &rect);
+        point = {rect.left, rect.bottom};
+    }
+    const win32::UniqueMenu menu = MakeContextMenu();
+    const int chosen = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y, 0,
+                                        hwnd_, nullptr);
+    if (chosen != 0) OnCommand(chosen, 0);
+    return 0;
+}
+
+bool MainWindow::TranslateShortcut(MSG& msg) const {
+    return shortcuts_ && hwnd_ && (msg.hwnd == hwnd_ || ::IsChild(hwnd_, msg.hwnd)) &&
+           ::TranslateAcceleratorW(hwnd_, shortcuts_, &msg);
 }
 
 std::optional<TextColor> MainWindow::ColorOf(HWND control) const {
@@ -518,10 +560,12 @@ void MainWindow::SetListingTimer(bool on) {
         ::KillTimer(hwnd_, kListingTimer);
 }
 
-int RunMessageLoop(HWND window) {
+int RunMessageLoop(const MainWindow& window) {
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (window && ::IsWindow(window) && ::IsDialogMessageW(window, &msg)) continue;
+        if (window.TranslateShortcut(msg)) continue;
+        const HWND main = window.hwnd();
+        if (main && ::IsDialogMessageW(main, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -28,6 +28,10 @@ public:
     void LoadAndShow();
 
     [[nodiscard]] HWND hwnd() const { return hwnd_; }
+    // Ctrl+P, for a message of this window or its controls: true when it was the shortcut.
+    [[nodiscard]] bool TranslateShortcut(MSG& msg) const;
+    // The menu a right-click outside the text boxes and the lists shows.
+    [[nodiscard]] static win32::UniqueMenu MakeContextMenu();
     [[nodiscard]] HWND Control(ControlId id) const;
     [[nodiscard]] UINT dpi() const { return dpi_; }
 
@@ -64,6 +68,7 @@ private:
     LRESULT OnDestroy();
     LRESULT OnTimer(UINT_PTR timer);
     LRESULT OnGetDefId();
+    LRESULT OnContextMenu(HWND target, LPARAM at);
     // A message box of `type` with the program's title; what was chosen.
     int Box(const std::wstring& text, UINT type);
 
@@ -93,9 +98,11 @@ private:
     UINT dpi_ = 96;
     win32::UniqueFont simsun_, simsun_bold_, yahei_, default_font_;
     HWND saved_focus_ = nullptr;
+    HACCEL shortcuts_ = nullptr;  // the exe's resource: nothing to free
     bool busy_ = false;
     bool all_made_ = false;  // step two done
 };
 
-// The message loop: IsDialogMessageW gives Tab and the arrow keys across the controls.
-int RunMessageLoop(HWND window);
+// The message loop: the window's shortcut first, then IsDialogMessageW gives Tab and the arrow keys
+// across the controls.
+int RunMessageLoop(const MainWindow& window);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "box_text.h"
 #include "netconfig/address_fields.h"
@@ -85,7 +86,7 @@ constexpr std::array<std::wstring_view, kFieldCount> kFieldNames = {L"IP 地址"
 std::wstring FieldName(Field field) { return std::wstring(kFieldNames[static_cast<size_t>(field)]); }
 
 // 00-1A-2B-3C-4D-5E, as ipconfig and the adapter's label write it.
-std::wstring MacText(const std::array<unsigned char, 6>& mac) {
+std::wstring MacText(std::span<const unsigned char> mac) {
     std::wstring text;
     for (unsigned char byte : mac) text += (text.empty() ? L"" : L"-") + HexText(byte, 2);
     return text;
@@ -377,5 +378,77 @@ std::wstring DescribeRecovery(const Recovery& recovery, const FilePath& file) {
     for (const FilePath& stuck : recovery.stuck)
         text += L"上次修改方案时留下的文件" + QuotedPath(stuck) + L"没能删除：它只是方案文件的副本，可以删掉。\r\n";
     if (!text.empty()) text.resize(text.size() - 2);
+    return text;
+}
+
+std::wstring DescribeAdapterUnreadable(const Status& why) {
+    return L"无法读出网卡" + Quoted(std::wstring(kWiredInterface)) + L"现在的设置：" +
+           CutToColumns(Printable(Words(why)), 2 * kBoxColumns);
+}
+
+std::wstring DescribeNoWiredAdapter(const AdapterList& all) {
+    const std::wstring wired = Quoted(std::wstring(kWiredInterface));
+    std::vector<std::wstring> names;
+    for (const AdapterList::Named& adapter : all.adapters) names.push_back(Quoted(adapter.name));
+    return L"这台电脑没有名为" + wired + L"的已启用网卡" + (names.empty() ? L"" : L"，只有 " + List(names)) +
+           L"：方案总是应用到" + wired + L"，可以把要用的网卡改名为" + wired + L"（" + std::wstring(kOpenConnections) +
+           L"右键点击网卡 → 重命名）。";
+}
+
+std::wstring DescribeNoIpv4ToFill() {
+    return L"网卡" + Quoted(std::wstring(kWiredInterface)) +
+           L"现在没有 IPv4 地址（网线未插好，或还没有从 DHCP 服务器得到地址），没有可以填入的设置。";
+}
+
+std::wstring DescribeFilledFromLease() {
+    return L"已填入" + Quoted(std::wstring(kWiredInterface)) +
+           L"现在的设置。它现在用 DHCP 自动获取地址，填入的是这次得到的地址；保存为方案后，应用它就是固定地址。";
+}
+
+namespace {
+
+std::wstring StateWords(AddressState state) {
+    switch (state) {
+    case AddressState::Preferred: return L"正在使用";
+    case AddressState::Tentative: return L"正在检测是否与其他设备冲突";
+    case AddressState::Duplicate: return L"与网络中的另一台设备冲突，没有启用";
+    case AddressState::Other: break;
+    }
+    return L"已失效";
+}
+
+std::wstring AddressesOf(const std::vector<Ipv4>& addresses) {
+    std::vector<std::wstring> texts;
+    for (Ipv4 address : addresses) texts.push_back(Ipv4Text(address));
+    return texts.empty() ? L"无" : List(texts);
+}
+
+std::wstring WiredNow(const std::wstring& name, const AdapterState& s) {
+    std::wstring text = L"网卡" + Quoted(name) +
+                        (s.connected ? L"：已连接" : L"：未连接（网线未插好，或对端设备未开机）") +
+                        (s.dhcpEnabled ? L"，用 DHCP 自动获取地址" : L"，固定地址") + L"\r\n";
+    if (s.addresses.empty()) text += L"IP 地址：无\r\n";
+    for (const UnicastAddress& a : s.addresses)
+        text += L"IP 地址：" + Ipv4Text(a.address) + L"，子网掩码 " + Ipv4Text(MaskOf(a.prefixLength)) + L"（" +
+                StateWords(a.state) + L"）\r\n";
+    text += L"默认网关：" + AddressesOf(s.gateways) + L"\r\nDNS 服务器（按顺序）：" + AddressesOf(s.dnsServers);
+    if (!s.mac.empty()) text += L"\r\n网卡物理地址：" + MacText(s.mac);
+    return text;
+}
+
+}  // namespace
+
+std::wstring DescribeAdaptersNow(const AdapterList& all) {
+    std::wstring text;
+    for (const AdapterList::Named& adapter : all.adapters)
+        if (adapter.name == kWiredInterface) text = WiredNow(adapter.name, adapter.state);
+    // The addresses other adapters hold are the ones a scheme must not take (loopback aside).
+    for (const AdapterList::Named& adapter : all.adapters) {
+        std::vector<Ipv4> ipv4;
+        for (const UnicastAddress& a : adapter.state.addresses)
+            if ((a.address >> 24) != 127) ipv4.push_back(a.address);
+        if (adapter.name != kWiredInterface && !ipv4.empty() && BoxLines(text) < kBoxLines)
+            text += L"\r\n另一块网卡" + Quoted(Value(adapter.name)) + L"的地址：" + AddressesOf(ipv4);
+    }
     return text;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "box_text.h"
+#include "netconfig/adapter_reader.h"
 #include "netconfig/command_runner.h"
 #include "netconfig/failure_causes.h"
 #include "netconfig/read_back.h"
@@ -23,6 +24,9 @@ inline constexpr std::wstring_view kAddPrompt = L"输入 当前方案 的名称"
 inline constexpr std::wstring_view kConfigured = L"配置成功";
 inline constexpr std::wstring_view kDeleted = L"删除成功！";
 inline constexpr std::wstring_view kRestored = L"已恢复为之前的设置";
+// The window's context menu: the setup 以太网 has now, put into the fields or shown.
+inline constexpr std::wstring_view kMenuFill = L"填入“以太网”的当前设置\tCtrl+P";
+inline constexpr std::wstring_view kMenuView = L"查看“以太网”的当前设置";
 
 struct FailedCommand {
     std::wstring line;
@@ -64,6 +68,17 @@ struct FailedCommand {
 [[nodiscard]] std::wstring DescribeRightsForbidden(const Status& why);
 // A restore that did not bring the previous setup back: `problem` says what differs or failed.
 [[nodiscard]] std::wstring DescribeRestoreFailed(const std::wstring& problem);
+
+// 以太网 as it is now: the adapters could not be read (why).
+[[nodiscard]] std::wstring DescribeAdapterUnreadable(const Status& why);
+// There is no adapter named 以太网 among `all`, which are named, and how to rename one.
+[[nodiscard]] std::wstring DescribeNoWiredAdapter(const AdapterList& all);
+// 以太网 has no IPv4 address to put into the fields.
+[[nodiscard]] std::wstring DescribeNoIpv4ToFill();
+// The fields hold 以太网's lease from DHCP: kept as a scheme, it becomes a fixed setup.
+[[nodiscard]] std::wstring DescribeFilledFromLease();
+// What a user checks of 以太网 now, and one line for each other adapter with an IPv4 address.
+[[nodiscard]] std::wstring DescribeAdaptersNow(const AdapterList& all);
 
 // Why something failed, in the user's words (the system's own where it gave them).
 [[nodiscard]] std::wstring Words(const Status& why);

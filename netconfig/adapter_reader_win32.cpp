@@ -1,5 +1,6 @@
 #include "adapter_reader_win32.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <functional>
@@ -137,6 +138,8 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter,
             state.addresses.push_back(
                 {*address, u->OnLinkPrefixLength, StateOf(u->DadState), u->PrefixOrigin == IpPrefixOriginManual});
     }
+    state.mac.assign(adapter.PhysicalAddress, adapter.PhysicalAddress + std::min<ULONG>(adapter.PhysicalAddressLength,
+                                                                                        MAX_ADAPTER_ADDRESS_LENGTH));
     state.gateways = Ipv4List(adapter.FirstGatewayAddress);
     state.dnsServers = Ipv4List(adapter.FirstDnsServerAddress);
     return read;

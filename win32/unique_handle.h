@@ -55,6 +55,11 @@ struct WindowTraits {
     static void Close(Handle h) noexcept { ::DestroyWindow(h); }
 };
 
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DestroyMenu(h); }
+};
 struct LibraryTraits {
     using Handle = HMODULE;
     static Handle Invalid() noexcept { return nullptr; }
@@ -83,6 +88,7 @@ using UniqueFile = Unique<FileTraits>;
 using UniqueFont = Unique<FontTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
+using UniqueMenu = Unique<MenuTraits>;
 using UniqueLocal = Unique<LocalTraits>;
 using UniqueKey = Unique<KeyTraits>;
 using UniqueCoUninitialize = Unique<CoUninitializeTraits>;

@@ -13,6 +13,12 @@
 
 namespace {
 
+std::string Narrow(const std::wstring& text) {  // for failure output only
+    std::string out;
+    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
 const std::string kHomeBlock =
     "name:home\r\nIP:0.0.0.0\r\n\xD1\xDA\xC2\xEB:255.255.255.0\r\n\xCD\xF8\xB9\xD8:0.0.0.0\r\n"
     "\xCA\xD7\xD1\xA1:0.0.0.0\r\n\xB1\xB8\xD1\xA1:114.114.114.114\r\n\r\n";
@@ -628,6 +634,61 @@ TEST_F(Form1Test, ExitEndsTheProgram) {
     form_.Command2_Click();
     EXPECT_TRUE(view_.ended);
     EXPECT_TRUE(view_.messages.empty());
+}
+
+// --- 以太网 as it is now ---------------------------------------------------------------------
+
+// The five fields from what 以太网 has: its first usable address and that address's mask, the first
+// gateway, the first two DNS servers; nothing runs, and a box only where something needs saying.
+TEST_F(Form1Test, TheFieldsTakeWhatTheWiredAdapterHasNowAndABoxSaysOnlyWhatNeedsSaying) {
+    AdapterRead several = StaticRead(L"169.254.7.7", 16, L"10.0.0.1", {L"10.0.0.53", L"8.8.8.8", L"1.1.1.1"});
+    several.state.addresses.push_back({*ParseIpv4(L"10.0.0.9"), 8, AddressState::Tentative});
+    several.state.addresses.push_back({*ParseIpv4(L"10.0.0.7"), 8});
+    const AdapterRead lease = DhcpRead();
+    const AdapterRead linkLocal = StaticRead(L"169.254.3.3", 16, L"", {});
+    AdapterRead none = StaticRead(L"1.1.1.1", 8, L"", {});
+    none.state.addresses.clear();
+    const std::tuple<AdapterRead, AddressFields, std::wstring> cases[] = {
+        {StaticRead(L"192.168.5.20", 24, L"192.168.5.1", {L"223.5.5.5", L"114.114.114.114"}),
+         {L"192.168.5.20", L"255.255.255.0", L"192.168.5.1", L"223.5.5.5", L"114.114.114.114"},
+         L""},
+        {several, {L"10.0.0.7", L"255.0.0.0", L"10.0.0.1", L"10.0.0.53", L"8.8.8.8"}, L""},
+        {linkLocal, {L"169.254.3.3", L"255.255.0.0", L"", L"", L""}, L""},
+        {lease, {L"192.168.1.77", L"255.255.255.0", L"", L"", L""}, L"保存为方案后，应用它就是固定地址"},
+        {none, kDefaultFields, L"现在没有 IPv4 地址"},
+        {{AdapterRead::Outcome::NotFound, {}, {}}, kDefaultFields, L"没有名为“以太网”的已启用网卡，只有 “WLAN”"},
+        {{AdapterRead::Outcome::Failed, {}, Status::Error(L"拒绝访问。")}, kDefaultFields, L"拒绝访问。"},
+    };
+    reader_.others = {{L"WLAN", StaticRead(L"192.168.0.5", 24, L"", {}).state}};
+    for (const auto& [read, fields, words] : cases) {
+        view_.fields = kDefaultFields;
+        view_.messages.clear();
+        reader_.reads = {read};
+        form_.mnuFill_Click();
+        EXPECT_EQ(view_.fields, fields) << Narrow(words);
+        EXPECT_EQ(view_.messages.empty(), words.empty());
+        if (!words.empty()) {
+            EXPECT_NE(view_.messages.at(0).text.find(words), std::wstring::npos) << Narrow(view_.messages[0].text);
+        }
+    }
+    EXPECT_TRUE(runner_.started.empty());
+
+    // The view: what a user checks, and the address another adapter holds.
+    AdapterRead wired = several;
+    wired.state.mac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    reader_.reads = {wired};
+    view_.messages.clear();
+    form_.mnuView_Click();
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].text,
+              L"网卡“以太网”：已连接，固定地址\r\n"
+              L"IP 地址：169.254.7.7，子网掩码 255.255.0.0（正在使用）\r\n"
+              L"IP 地址：10.0.0.9，子网掩码 255.0.0.0（正在检测是否与其他设备冲突）\r\n"
+              L"IP 地址：10.0.0.7，子网掩码 255.0.0.0（正在使用）\r\n"
+              L"默认网关：10.0.0.1\r\nDNS 服务器（按顺序）：10.0.0.53、8.8.8.8、1.1.1.1\r\n"
+              L"网卡物理地址：00-1A-2B-3C-4D-5E\r\n另一块网卡“WLAN”的地址：192.168.0.5");
+    EXPECT_EQ(view_.fields, kDefaultFields);  // only shown
+    EXPECT_TRUE(runner_.started.empty());
 }
 
 }  // namespace

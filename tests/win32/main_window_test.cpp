@@ -6,6 +6,8 @@
 
 #include <tuple>
 
+#include "app/messages.h"
+#include "app/resource.h"
 #include "fakes/fake_runner.h"
 #include "fakes/temp_folder.h"
 #include "window_helpers.h"
@@ -400,6 +402,41 @@ TEST_F(MainWindowTest, AFailedCommandIsReportedWithAWarningNotAsSuccess) {
     EXPECT_EQ(seen[0].text.rfind(L"以下命令未成功执行：", 0), 0u);
     EXPECT_NE(seen[0].text.find(L"DHCP 已在此接口上启用。"), std::wstring::npos);
     EXPECT_TRUE(seen[0].icon);
+}
+
+// Ctrl+P anywhere in the window fills the fields from 以太网 as the reader gives it, and runs no
+// netsh; the context menu offers that and the view.
+TEST_F(MainWindowTest, CtrlPFillsTheFieldsFromTheAdapterAndTheMenuOffersBothItems) {
+    LoadAndShow();
+    runner_.started.clear();  // the start-up's listing
+    reader_.reads = {StaticRead(L"192.168.5.20", 24, L"192.168.5.1", {L"223.5.5.5"})};
+    BYTE keys[256] = {};
+    ASSERT_TRUE(::GetKeyboardState(keys));
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    MSG ctrlP{Control(ControlId::Text4), WM_KEYDOWN, 'P', 1, 0, {}};
+    const bool taken = window_->TranslateShortcut(ctrlP);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_TRUE(taken);
+    Pump();
+    EXPECT_EQ(window_->Fields(), (AddressFields{L"192.168.5.20", L"255.255.255.0", L"192.168.5.1", L"223.5.5.5", L""}));
+    EXPECT_TRUE(runner_.started.empty());
+    MSG plainP{Control(ControlId::Text4), WM_KEYDOWN, 'P', 1, 0, {}};
+    EXPECT_FALSE(window_->TranslateShortcut(plainP));  // typing a P stays typing
+
+    const win32::UniqueMenu menu = MainWindow::MakeContextMenu();
+    ASSERT_EQ(::GetMenuItemCount(menu.get()), 2);
+    for (const auto& [id, text] : {std::pair{IDM_FILL, kMenuFill}, std::pair{IDM_VIEW, kMenuView}}) {
+        wchar_t caption[128] = L"";
+        ::GetMenuStringW(menu.get(), static_cast<UINT>(id), caption, 128, MF_BYCOMMAND);
+        EXPECT_EQ(caption, std::wstring(text));
+    }
+    DialogWatcher watcher;
+    ::SendMessageW(Main(), WM_COMMAND, MAKEWPARAM(IDM_VIEW, 0), 0);
+    Pump();
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(watcher.Seen()[0].text.starts_with(L"网卡“以太网”：已连接，固定地址\r\nIP 地址：192.168.5.20"));
 }
 
 }  // namespace
