@@ -7,6 +7,7 @@
 #include "busy_scope.h"
 #include "messages.h"
 #include "netconfig/address_commands.h"
+#include "netconfig/listing_command.h"
 
 namespace {
 
@@ -201,8 +202,7 @@ FailureCauses ChangeFlow::LikelyCauses(bool timedOut, bool elevated) {
     // Asked again now: the listing of start-up may be stale, and Combo2 drops disabled ones. Not
     // after a time-out: that netsh would be as busy.
     std::optional<CommandResult> listing;
-    if (!timedOut)
-        listing = RunToEnd(runner_, {Program::Netsh, L"netsh interface show interface", {}}, kInterfaceListingBound);
+    if (!timedOut) listing = RunToEnd(runner_, InterfaceListingCommand(), kInterfaceListingBound);
     return DiagnoseFailure(elevated, timedOut, listing ? &*listing : nullptr);
 }
 

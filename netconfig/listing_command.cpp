@@ -11,3 +11,5 @@ CommandLine ListingCommand(const std::wstring& programFolder) {
     // in); /v:off: a "!" in the folder's name is never expanded.
     return {Program::Cmd, L"cmd.exe /d /v:off /c netsh interface show interface  >\"" + listing + L"\"", {}};
 }
+
+CommandLine InterfaceListingCommand() { return {Program::Netsh, L"netsh interface show interface", {}}; }

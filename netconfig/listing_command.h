@@ -11,5 +11,8 @@ inline constexpr std::wstring_view kListingFileName = L"ls.txt";
 // netsh.exe is started directly with its output redirected to the same file.
 [[nodiscard]] CommandLine ListingCommand(const std::wstring& programFolder);
 
+// The listing again, its output captured: asked after address commands failed, to tell why.
+[[nodiscard]] CommandLine InterfaceListingCommand();
+
 // Where the listing command writes: the program folder's ls.txt.
 [[nodiscard]] FilePath ListingFile(const FilePath& programFolder);
