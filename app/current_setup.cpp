@@ -10,12 +10,6 @@ namespace {
 
 constexpr std::chrono::seconds kReadBound{10};
 
-const AdapterState* Find(const AdapterList& all, std::wstring_view name) {
-    const auto found = std::find_if(all.adapters.begin(), all.adapters.end(),
-                                    [&](const AdapterList::Named& a) { return a.name == name; });
-    return found == all.adapters.end() ? nullptr : &found->state;
-}
-
 }  // namespace
 
 AddressFields FieldsOf(const AdapterState& state) {
@@ -47,7 +41,7 @@ std::optional<AdapterList> CurrentSetup::ReadAll() {
 void CurrentSetup::Fill() {
     const std::optional<AdapterList> all = ReadAll();
     if (!all) return;
-    const AdapterState* wired = all->read ? Find(*all, kWiredInterface) : nullptr;
+    const AdapterState* wired = all->Find(kWiredInterface);
     if (!all->read) return view_.ShowMessage(DescribeAdapterUnreadable(all->error), MessageIcon::Warning);
     if (!wired) return view_.ShowMessage(DescribeNoWiredAdapter(*all), MessageIcon::Warning);
     if (wired->addresses.empty()) return view_.ShowMessage(DescribeNoIpv4ToFill(), MessageIcon::Warning);
@@ -60,6 +54,6 @@ void CurrentSetup::Show() {
     const std::optional<AdapterList> all = ReadAll();
     if (!all) return;
     if (!all->read) return view_.ShowMessage(DescribeAdapterUnreadable(all->error), MessageIcon::Warning);
-    if (!Find(*all, kWiredInterface)) return view_.ShowMessage(DescribeNoWiredAdapter(*all), MessageIcon::Warning);
+    if (!all->Find(kWiredInterface)) return view_.ShowMessage(DescribeNoWiredAdapter(*all), MessageIcon::Warning);
     view_.ShowMessage(DescribeAdaptersNow(*all), MessageIcon::None);
 }

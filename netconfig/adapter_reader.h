@@ -52,6 +52,12 @@ struct AdapterList {
     bool read = false;
     std::vector<Named> adapters;  // when read
     Status error = Status::Ok();  // when not: why
+    // The adapter named `name`; null when the list was not read or has no such adapter.
+    [[nodiscard]] const AdapterState* Find(std::wstring_view name) const {
+        for (const Named& adapter : adapters)
+            if (read && adapter.name == name) return &adapter.state;
+        return nullptr;
+    }
 };
 
 // What the link said when asked who has an address (ARP).

@@ -4,13 +4,6 @@
 
 namespace {
 
-const AdapterState* Find(const AdapterList& all, std::wstring_view name) {
-    if (!all.read) return nullptr;
-    const auto found = std::find_if(all.adapters.begin(), all.adapters.end(),
-                                    [&](const AdapterList::Named& a) { return a.name == name; });
-    return found == all.adapters.end() ? nullptr : &found->state;
-}
-
 StaticSetup SetupOf(const Snapshot& snapshot) {
     StaticSetup setup{{}, snapshot.gateways, snapshot.dnsServers};
     for (const UnicastAddress& a : snapshot.addresses) setup.addresses.push_back({a.address, a.prefixLength});
@@ -29,7 +22,7 @@ AdapterRead AsRead(const Snapshot& snapshot) {
 }  // namespace
 
 std::optional<Snapshot> TakeSnapshot(const AdapterList& all, std::wstring_view name) {
-    const AdapterState* state = Find(all, name);
+    const AdapterState* state = all.Find(name);
     if (!state) return std::nullopt;
     Snapshot snapshot{state->dhcpEnabled,
                       {},
@@ -48,7 +41,7 @@ BeforeStatic CheckBeforeStatic(const AddressFields& asked, const AdapterList& al
         if (adapter.name != name && std::any_of(adapter.state.addresses.begin(), adapter.state.addresses.end(),
                                                 [&](const UnicastAddress& a) { return a.address == *ip; }))
             return {BeforeStatic::Kind::TakenByOtherAdapter, adapter.name};
-    const AdapterState* wired = Find(all, name);
+    const AdapterState* wired = all.Find(name);
     if (!wired || !wired->connected) return {};
     for (const UnicastAddress& a : wired->addresses)
         if (a.address == *ip) return {};  // its own address: nothing to ask
