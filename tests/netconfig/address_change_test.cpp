@@ -25,6 +25,7 @@ TEST(AddressChange, ElevatedArgumentsAreValuesOnlyAndParsedStrictly) {
                                                             {L"format", L"c:"},
                                                             {L"restore-static", L"1.2.3.4/33", L"-", L"-"},
                                                             {L"remove-gateways", L"-"},
+                                                            {L"restore-dhcp", L"-"},
                                                             {}};
     for (const auto& bad : refused) EXPECT_FALSE(ParseElevatedArguments(bad)) << bad.size();
 
