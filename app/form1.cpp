@@ -1,7 +1,6 @@
 #include "form1.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <optional>
 

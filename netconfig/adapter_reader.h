@@ -32,7 +32,7 @@ struct AdapterState {
     std::vector<Ipv4> dnsServers;      // in the order they are asked
     unsigned long interfaceIndex = 0;  // the IPv4 index `route` takes after "if"
     StoredDhcp storedDhcp = StoredDhcp::Unknown;
-    bool dnsHandSet = false;         // the DNS list is set by hand (kept also on DHCP); read by ReadAll
+    bool dnsHandSet = false;         // on DHCP: the DNS list is set by hand, kept beside the lease; read by ReadAll
     std::vector<unsigned char> mac;  // the hardware address, where it has one
 };
 

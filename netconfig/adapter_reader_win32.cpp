@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -130,7 +129,8 @@ AdapterRead StateOf(const IpHelper& api, const IP_ADAPTER_ADDRESSES_LH& adapter,
     state.connected = Connected(api, adapter);
     state.interfaceIndex = adapter.IfIndex;
     if (kept.storedDhcp && !state.connected) state.storedDhcp = StoredDhcpOf(adapter.AdapterName);
-    if (kept.dnsByHand) state.dnsHandSet = DnsSetByHand(adapter.AdapterName);
+    // On a fixed setup the DNS list is always set by hand: the registry is asked only on DHCP.
+    if (kept.dnsByHand && state.dhcpEnabled) state.dnsHandSet = DnsSetByHand(adapter.AdapterName);
     for (const IP_ADAPTER_UNICAST_ADDRESS_LH* u = adapter.FirstUnicastAddress; u; u = u->Next) {
         if (u->Length < offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) + sizeof u->OnLinkPrefixLength)
             return Failed(Status::Because(Status::Reason::Incomplete));
