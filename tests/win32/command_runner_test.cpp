@@ -170,7 +170,9 @@ TEST_F(CommandRunnerTest, TheListingLandsInTheProgramFolderWhateverItsName) {
         auto started = runner_->Start(ListingCommand(folder));
         EXPECT_TRUE(started->WaitFor(20s));
         const CommandResult result = started->Finish();
-        EXPECT_TRUE(result.Succeeded()) << result.exitCode;
+        EXPECT_TRUE(result.Succeeded()) << "outcome " << static_cast<int>(result.outcome) << ", exit code "
+                                        << result.exitCode << ", said " << result.output.size()
+                                        << " characters: " << std::string(result.output.begin(), result.output.end());
         const std::string bytes = ReadBytes(std::filesystem::path(folder) / "ls.txt");
         EXPECT_EQ(bytes.substr(0, kListingBytes.size()), kListingBytes);
         // The command object still lives, as while the program reads the listing: no handle is left.
